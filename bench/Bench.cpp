@@ -1,0 +1,301 @@
+// Planning benchmark: generated jobs of growing size and the BPPLIB
+// cutting-stock instances. Prints one line per case: time, bars used, the
+// lower bound ceil(total piece length / stock length) where there is one
+// stock length, and the utilisation.
+//
+//   trevak-bench [--generated] [--bpplib DIR] [--sets A,B] [--levels 0,1,5]
+//                [--limit SECONDS] [--max-pieces N]
+//
+// Without options it runs the generated jobs and, when the instance folder is
+// found next to the project (../shared/bench-data/bpplib), the Falkenauer sets.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/Run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Lets the run go on until its time is up, then withdraws it as the
+// interrupt button would.
+class Deadline : public RunHooks {
+public:
+    explicit Deadline(double seconds) : m_end(Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds))) {}
+    void DispatchPending() override
+    {
+        if (Clock::now() > m_end)
+            g_resultWindow = nullptr;
+    }
+
+private:
+    Clock::time_point m_end;
+};
+
+struct Outcome {
+    bool planned = false;
+    bool timedOut = false;
+    double seconds = 0;
+    int64_t bars = 0;
+    double utilisation = 0;
+};
+
+Outcome Plan(const InputLists& lists, double trim, double kerf, int kinds, int level, double limit)
+{
+    Deadline hooks(limit);
+    g_resultWindow = &hooks;
+    const auto start = Clock::now();
+    LoadJob(g_job, lists, trim, kerf, kinds, level);
+    JobError error;
+    Outcome o;
+    o.planned = RunOptimisation(g_job, error);
+    o.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    o.timedOut = !o.planned && g_resultWindow == nullptr;
+    g_resultWindow = nullptr;
+    o.bars = g_job.m_totalBars;
+    o.utilisation = g_job.m_utilisation;
+    return o;
+}
+
+std::string Status(const Outcome& o)
+{
+    if (o.planned)
+        return "ok";
+    return o.timedOut ? "TIMEOUT" : "FAILED";
+}
+
+// A generated job: `pieces` pieces over `distinct` lengths from 200 to 3000,
+// `specs` specifications, the stock lengths given, unlimited.
+InputLists Generate(uint32_t seed, int64_t pieces, int distinct, int specs, const std::vector<double>& stock)
+{
+    std::mt19937 random(seed);
+    InputLists lists;
+    for (int s = 0; s < specs; ++s) {
+        const std::u16string spec = u"Q235-" + std::u16string(1, char16_t(u'A' + s));
+        for (double length : stock)
+            lists.AppendStockRow(spec, length, -1, 0);
+    }
+    std::uniform_int_distribution<int> lengthOf(200, 3000);
+    std::vector<double> lengths;
+    while (int(lengths.size()) < distinct) {
+        const double l = lengthOf(random);
+        if (std::find(lengths.begin(), lengths.end(), l) == lengths.end())
+            lengths.push_back(l);
+    }
+    // Spread the pieces over the lengths with random weights.
+    std::vector<double> weight(lengths.size());
+    double total = 0;
+    for (double& w : weight) {
+        w = std::uniform_real_distribution<double>(0.2, 1.0)(random);
+        total += w;
+    }
+    int64_t placed = 0;
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        int64_t q = i + 1 == lengths.size() ? pieces - placed : std::max<int64_t>(1, int64_t(pieces * weight[i] / total));
+        q = std::max<int64_t>(1, std::min(q, pieces - placed - int64_t(lengths.size() - i - 1)));
+        placed += q;
+        const std::u16string spec = u"Q235-" + std::u16string(1, char16_t(u'A' + int(i) % specs));
+        lists.AppendCutRow(spec, lengths[i], int32_t(q), u"");
+    }
+    return lists;
+}
+
+struct Instance {
+    std::string name;
+    double capacity = 0;
+    InputLists lists;
+    double totalLength = 0;
+    int64_t pieces = 0;
+};
+
+bool ReadInstance(const fs::path& path, Instance& instance)
+{
+    std::ifstream in(path);
+    int m = 0;
+    if (!(in >> m >> instance.capacity))
+        return false;
+    instance.name = path.stem().string();
+    instance.lists.AppendStockRow(u"BPP", instance.capacity, -1, 0);
+    for (int i = 0; i < m; ++i) {
+        double w = 0;
+        int64_t d = 0;
+        if (!(in >> w >> d))
+            return false;
+        instance.lists.AppendCutRow(u"BPP", w, int32_t(d), u"");
+        instance.totalLength += w * double(d);
+        instance.pieces += d;
+    }
+    return true;
+}
+
+std::vector<int> ParseList(const std::string& text)
+{
+    std::vector<int> out;
+    std::stringstream ss(text);
+    std::string item;
+    while (std::getline(ss, item, ','))
+        out.push_back(std::stoi(item));
+    return out;
+}
+
+std::vector<std::string> ParseNames(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::stringstream ss(text);
+    std::string item;
+    while (std::getline(ss, item, ','))
+        out.push_back(item);
+    return out;
+}
+
+void RunGenerated(const std::vector<int>& levels, double limit, int64_t maxPieces)
+{
+    std::printf("# generated jobs: pieces, distinct lengths, specs, stock lengths (unlimited), kerf 3\n");
+    std::printf("%-8s %-9s %-6s %-22s %-6s %-6s %10s %10s %8s %s\n", "pieces", "distinct", "specs", "stock", "level",
+                "kinds", "seconds", "bars", "util%", "status");
+    struct Size {
+        int64_t pieces;
+        int distinct;
+        int specs;
+        std::vector<double> stock;
+    };
+    const std::vector<Size> sizes = {
+        {100, 20, 1, {6000, 9000}},
+        {1000, 50, 2, {6000, 9000, 12000}},
+        {10000, 200, 1, {6000, 9000, 12000}},
+        {10000, 200, 3, {6000, 7500, 9000, 12000}},
+        {100000, 200, 3, {6000, 9000, 12000}},
+    };
+    for (const Size& size : sizes) {
+        if (size.pieces > maxPieces)
+            continue;
+        const InputLists lists = Generate(uint32_t(size.pieces + size.specs), size.pieces, size.distinct, size.specs,
+                                          size.stock);
+        std::string stock;
+        for (double s : size.stock)
+            stock += (stock.empty() ? "" : "/") + std::to_string(int(s));
+        for (int level : levels) {
+            for (int kinds : {0, 3}) {
+                const Outcome o = Plan(lists, 0, 3, kinds, level, limit);
+                std::printf("%-8lld %-9d %-6d %-22s %-6d %-6d %10.4f %10lld %8.2f %s\n", (long long)size.pieces,
+                            size.distinct, size.specs, stock.c_str(), level, kinds, o.seconds, (long long)o.bars,
+                            o.utilisation * 100, Status(o).c_str());
+                std::fflush(stdout);
+            }
+        }
+    }
+}
+
+void RunInstances(const fs::path& root, const std::vector<std::string>& sets, const std::vector<int>& levels,
+                  double limit)
+{
+    for (const std::string& set : sets) {
+        std::vector<fs::path> files;
+        const fs::path folder = root / set;
+        if (!fs::exists(folder)) {
+            std::fprintf(stderr, "trevak-bench: no instance folder %s\n", folder.string().c_str());
+            continue;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file() && entry.path().extension() == ".txt")
+                files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        std::printf("# %s: %zu instances, kerf 0, trim 0, kinds 0\n", set.c_str(), files.size());
+        std::printf("%-28s %6s %7s %6s %10s %7s %7s %8s %s\n", "instance", "level", "pieces", "bound", "seconds",
+                    "bars", "excess", "util%", "status");
+        for (int level : levels) {
+            double worst = 0, sum = 0;
+            int64_t excess = 0, atBound = 0, count = 0, failed = 0;
+            for (const fs::path& file : files) {
+                Instance instance;
+                if (!ReadInstance(file, instance))
+                    continue;
+                const int64_t bound = int64_t(std::ceil(instance.totalLength / instance.capacity - 1e-9));
+                const Outcome o = Plan(instance.lists, 0, 0, 0, level, limit);
+                std::printf("%-28s %6d %7lld %6lld %10.4f %7lld %7lld %8.2f %s\n", instance.name.c_str(), level,
+                            (long long)instance.pieces, (long long)bound, o.seconds, (long long)o.bars,
+                            (long long)(o.bars - bound), o.utilisation * 100, Status(o).c_str());
+                worst = std::max(worst, o.seconds);
+                sum += o.seconds;
+                ++count;
+                if (!o.planned) {
+                    ++failed;
+                    continue;
+                }
+                excess += o.bars - bound;
+                atBound += o.bars == bound;
+            }
+            std::printf("## %s level %d: %lld instances, %lld at the bound, %lld bars above the bounds in all, "
+                        "worst %.4f s, mean %.4f s, %lld not planned\n",
+                        set.c_str(), level, (long long)count, (long long)atBound, (long long)excess, worst,
+                        count ? sum / double(count) : 0.0, (long long)failed);
+            std::fflush(stdout);
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bool generated = false;
+    bool instances = false;
+    fs::path root;
+    std::vector<std::string> sets;
+    std::vector<int> levels;
+    double limit = 60;
+    int64_t maxPieces = 100000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        if (a == "--generated")
+            generated = true;
+        else if (a == "--bpplib") {
+            root = next();
+            instances = true;
+        } else if (a == "--sets") {
+            sets = ParseNames(next());
+            instances = true;
+        } else if (a == "--levels")
+            levels = ParseList(next());
+        else if (a == "--limit")
+            limit = std::stod(next());
+        else if (a == "--max-pieces")
+            maxPieces = std::stoll(next());
+        else {
+            std::fprintf(stderr, "usage: trevak-bench [--generated] [--bpplib DIR] [--sets A,B] [--levels 0,1,5] "
+                                 "[--limit SECONDS] [--max-pieces N]\n");
+            return 2;
+        }
+    }
+    if (!generated && !instances) {
+        generated = true;
+        instances = true;
+    }
+    if (root.empty()) {
+        for (const char* candidate : {"../shared/bench-data/bpplib", "../../shared/bench-data/bpplib"})
+            if (fs::exists(candidate)) {
+                root = candidate;
+                break;
+            }
+    }
+    if (sets.empty())
+        sets = {"Falkenauer_CSP"};
+    if (generated)
+        RunGenerated(levels.empty() ? std::vector<int>{0, 1, 3, 5} : levels, limit, maxPieces);
+    if (instances && !root.empty())
+        RunInstances(root, sets, levels.empty() ? std::vector<int>{0, 1, 5} : levels, limit);
+    return 0;
+}

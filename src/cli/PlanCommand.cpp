@@ -1,0 +1,392 @@
+#include "cli/PlanCommand.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/JsonWriter.h"
+#include "engine/Messages.h"
+#include "engine/ResultText.h"
+#include "engine/Run.h"
+#include "exchange/Codepage.h"
+#include "exchange/ExampleLists.h"
+#include "exchange/TextListFile.h"
+#include "reports/FormatLength.h"
+
+namespace {
+
+struct PlanOptions {
+    std::string cutFile;
+    std::string stockFile;
+    bool example = false;
+    double trim = 0;
+    double kerf = 10;
+    int32_t kinds = 0;
+    int32_t level = 1;
+    bool json = false;
+};
+
+// The run of a command line has no window: the hooks let it go on and give
+// the cut marks of the lists it planned.
+class HeadlessRun : public RunHooks {
+public:
+    explicit HeadlessRun(const InputLists& lists) : m_lists(lists) {}
+    const InputLists* MarkSource() const override { return &m_lists; }
+
+private:
+    const InputLists& m_lists;
+};
+
+class CollectMessages : public MessageSink {
+public:
+    void ShowMessage(const std::u16string& text) override { m_messages.push_back(text); }
+    std::vector<std::u16string> m_messages;
+};
+
+bool ParseReal(const std::string& text, double& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return end && *end == '\0' && errno == 0 && std::isfinite(value);
+}
+
+bool ParseInt(const std::string& text, int32_t low, int32_t high, int32_t& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (!end || *end != '\0' || errno != 0 || v < low || v > high)
+        return false;
+    value = int32_t(v);
+    return true;
+}
+
+const char* const USAGE =
+    "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--trim X] [--kerf X]\n"
+    "                       [--kinds N] [--level N] [--json]\n"
+    "  --cut FILE    cut list as a text list file (specification, length, quantity, mark)\n"
+    "  --stock FILE  stock list as a text list file (specification, length, quantity, 优先)\n"
+    "  --example     plan the built-in example job instead of files\n"
+    "  --trim X      trim taken off every bar (default 0)\n"
+    "  --kerf X      kerf lost at every cut (default 10)\n"
+    "  --kinds N     most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
+    "  --level N     speed level, 0 = best to 5 = fastest (default 1)\n"
+    "  --json        print the plan as JSON\n";
+
+bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, std::ostream& err)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                err << "trevak-cli plan: " << a << " needs a value\n";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--cut") {
+            if (!value(options.cutFile))
+                return false;
+        } else if (a == "--stock") {
+            if (!value(options.stockFile))
+                return false;
+        } else if (a == "--example") {
+            options.example = true;
+        } else if (a == "--json") {
+            options.json = true;
+        } else if (a == "--trim" || a == "--kerf") {
+            if (!value(v))
+                return false;
+            double& target = a == "--trim" ? options.trim : options.kerf;
+            if (!ParseReal(v, target)) {
+                err << "trevak-cli plan: " << a << " needs a number, not '" << v << "'\n";
+                return false;
+            }
+        } else if (a == "--kinds" || a == "--level") {
+            if (!value(v))
+                return false;
+            int32_t& target = a == "--kinds" ? options.kinds : options.level;
+            if (!ParseInt(v, 0, 5, target)) {
+                err << "trevak-cli plan: " << a << " needs a whole number from 0 to 5, not '" << v << "'\n";
+                return false;
+            }
+        } else if (a == "--help" || a == "-h") {
+            err << USAGE;
+            return false;
+        } else {
+            err << "trevak-cli plan: unknown option '" << a << "'\n" << USAGE;
+            return false;
+        }
+    }
+    if (options.example && (!options.cutFile.empty() || !options.stockFile.empty())) {
+        err << "trevak-cli plan: --example plans the built-in job; it takes no --cut or --stock\n";
+        return false;
+    }
+    return true;
+}
+
+// Reads one list file into the lists; false (with a message naming the file)
+// when the file cannot be read.
+bool ReadListFile(const std::string& path, ListKind kind, InputLists& lists, std::ostream& err)
+{
+    TextFileReader reader;
+    const TextListOpenResult opened = OpenTextList(path, reader);
+    switch (opened) {
+    case TextListOpenResult::Ok:
+        break;
+    case TextListOpenResult::CannotOpen:
+        err << "trevak-cli plan: cannot read '" << path << "': " << std::strerror(errno ? errno : ENOENT) << "\n";
+        return false;
+    case TextListOpenResult::Utf16LE:
+    case TextListOpenResult::Utf16BE:
+        err << "trevak-cli plan: '" << path << "': "
+            << Utf16ToUtf8(TextListOpenMessage(opened)) << "\n";
+        return false;
+    }
+    const TextImportReport report = ReadTextList(reader, kind, lists);
+    if (report.m_badLineCount > 0)
+        err << path << ":\n" << Utf16ToUtf8(report.m_badLineText) << "\n";
+    return true;
+}
+
+// Display width of a UTF-16 text in a terminal: wide (CJK) characters take two columns.
+std::size_t DisplayWidth(const std::u16string& text)
+{
+    std::size_t width = 0;
+    for (char16_t c : text) {
+        if (c >= 0xDC00 && c <= 0xDFFF)
+            continue;  // the second half of a pair
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0xD800 && c <= 0xDBFF);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+
+void PrintTable(const WireOptimize_Whole& job, std::ostream& out)
+{
+    std::vector<std::vector<std::u16string>> rows;
+    rows.push_back({u"序号", u"规格", u"原料长度", u"下料组合", u"数量", u"利用率", u"余料长度"});
+    int row = 0;
+    for (const WireOptimize& g : job.m_groups) {
+        for (const WireCombine& p : g.m_patterns) {
+            ++row;
+            rows.push_back({Widen(std::to_string(row)), g.m_spec, Widen(FormatLength(p.m_barLength)), PatternText(p),
+                            Widen(std::to_string(p.m_barCount)), PercentText(p.m_utilisation),
+                            Widen(FormatLength(p.m_remnant))});
+        }
+    }
+    if (row > 0) {
+        // The total stock length in whole units, as the result table shows it.
+        const double total = std::trunc(job.m_totalLength);
+        char buffer[40];
+        std::snprintf(buffer, sizeof buffer, "%.0f", total);
+        rows.push_back({u"共", u"", Widen(buffer), u"", Widen(std::to_string(job.m_totalBars)),
+                        PercentText(job.m_utilisation), u""});
+    }
+    std::vector<std::size_t> width(7, 0);
+    for (const auto& r : rows)
+        for (std::size_t c = 0; c < r.size(); ++c)
+            width[c] = std::max(width[c], DisplayWidth(r[c]));
+    for (const auto& r : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < r.size(); ++c) {
+            line += Utf16ToUtf8(r[c]);
+            if (c + 1 < r.size())
+                line += std::string(width[c] - DisplayWidth(r[c]) + 2, ' ');
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out << line << "\n";
+    }
+}
+
+void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
+{
+    JsonWriter w;
+    w.BeginObject();
+    w.Key("error");
+    w.Null();
+    w.Key("totalLength");
+    w.Number(job.m_totalLength);
+    w.Key("totalBars");
+    w.Integer(job.m_totalBars);
+    w.Key("utilisation");
+    w.Number(job.m_utilisation);
+    w.Key("groups");
+    w.BeginArray();
+    for (const WireOptimize& g : job.m_groups) {
+        w.BeginObject();
+        w.Key("spec");
+        w.String(g.m_spec);
+        w.Key("totalLength");
+        w.Number(g.m_totalLength);
+        w.Key("totalBars");
+        w.Integer(g.m_totalBars);
+        w.Key("utilisation");
+        w.Number(g.m_utilisation);
+        w.Key("used");
+        w.BeginArray();
+        for (std::size_t u = 0; u < g.m_usedLength.size(); ++u) {
+            w.BeginArray();
+            w.Number(g.m_usedLength[u]);
+            w.Integer(g.m_usedBars[u]);
+            w.Number(g.m_usedPieceLength[u]);
+            w.EndArray();
+        }
+        w.EndArray();
+        w.Key("patterns");
+        w.BeginArray();
+        for (const WireCombine& p : g.m_patterns) {
+            w.BeginObject();
+            w.Key("barLength");
+            w.Number(p.m_barLength);
+            w.Key("barCount");
+            w.Integer(p.m_barCount);
+            w.Key("utilisation");
+            w.Number(p.m_utilisation);
+            w.Key("remnant");
+            w.Number(p.m_remnant);
+            w.Key("pieces");
+            w.BeginArray();
+            for (std::size_t t = 0; t < p.m_pieceLength.size(); ++t) {
+                w.BeginArray();
+                w.Number(p.m_pieceLength[t]);
+                w.Integer(p.m_pieceCount[t]);
+                w.EndArray();
+            }
+            w.EndArray();
+            w.Key("marks");
+            w.BeginArray();
+            for (const WireCombine_Mark& m : p.m_markRecords) {
+                w.BeginObject();
+                w.Key("barCount");
+                w.Integer(m.m_barCount);
+                w.Key("pieces");
+                w.BeginArray();
+                for (std::size_t t = 0; t < m.m_pieceLength.size(); ++t) {
+                    w.BeginArray();
+                    w.Number(m.m_pieceLength[t]);
+                    w.Integer(m.m_pieceCount[t]);
+                    w.String(m.m_pieceMark[t]);
+                    w.EndArray();
+                }
+                w.EndArray();
+                w.EndObject();
+            }
+            w.EndArray();
+            w.EndObject();
+        }
+        w.EndArray();
+        w.EndObject();
+    }
+    w.EndArray();
+    w.Key("leftover");
+    w.BeginArray();
+    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i) {
+        w.BeginArray();
+        w.Number(job.m_leftoverLength[i]);
+        w.Integer(job.m_leftoverQuantity[i]);
+        w.String(job.m_leftoverSpec[i]);
+        w.Integer(job.m_leftoverPriority[i]);
+        w.EndArray();
+    }
+    w.EndArray();
+    w.EndObject();
+    out << w.Text() << "\n";
+}
+
+void WriteErrorJson(const JobError& error, const std::u16string& message, std::ostream& out)
+{
+    JsonWriter w;
+    w.BeginObject();
+    w.Key("error");
+    w.BeginObject();
+    w.Key("code");
+    w.Integer(error.code);
+    w.Key("text");
+    w.String(error.text);
+    w.Key("value");
+    w.Number(error.value);
+    w.Key("message");
+    w.String(message);
+    w.EndObject();
+    w.EndObject();
+    out << w.Text() << "\n";
+}
+
+int ReportProblem(const PlanOptions& options, const JobError& error, const std::u16string& message,
+                  std::ostream& out, std::ostream& err)
+{
+    if (options.json)
+        WriteErrorJson(error, message, out);
+    else
+        err << Utf16ToUtf8(message) << "\n";
+    return 1;
+}
+
+}  // namespace
+
+int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    PlanOptions options;
+    if (!ParseOptions(args, options, err))
+        return 2;
+
+    InputLists lists;
+    if (options.example) {
+        lists = ExampleJobLists();
+    } else {
+        if (!options.cutFile.empty() && !ReadListFile(options.cutFile, LIST_CUT, lists, err))
+            return 2;
+        if (!options.stockFile.empty() && !ReadListFile(options.stockFile, LIST_STOCK, lists, err))
+            return 2;
+    }
+
+    // What the compute command does before the run.
+    lists.MergeCutList();
+    lists.MergeStockList();
+    JobError check;
+    if (options.trim < 0)
+        return ReportProblem(options, check, u"剔除的料头长度不应小于 0 !", out, err);
+    if (options.kerf < 0)
+        return ReportProblem(options, check, u"切割缝宽不应小于 0 !", out, err);
+    if (lists.CutRowCount() == 0)
+        return ReportProblem(options, check, u"请先输入下料信息!", out, err);
+    if (lists.StockRowCount() == 0)
+        return ReportProblem(options, check, u"请先输入原料长度信息!", out, err);
+
+    CollectMessages messages;
+    HeadlessRun hooks(lists);
+    MessageSink* previousSink = g_messageSink;
+    g_messageSink = &messages;
+    g_resultWindow = &hooks;
+    LoadJob(g_job, lists, options.trim, options.kerf, options.kinds, options.level);
+    JobError error;
+    const bool planned = RunOptimisation(g_job, error);
+    g_resultWindow = nullptr;
+    g_messageSink = previousSink;
+
+    if (!planned) {
+        std::u16string message = JobErrorMessage(error);
+        if (message.empty() && !messages.m_messages.empty())
+            message = messages.m_messages.back();
+        return ReportProblem(options, error, message, out, err);
+    }
+    if (options.json)
+        WritePlanJson(g_job, out);
+    else
+        PrintTable(g_job, out);
+    return 0;
+}

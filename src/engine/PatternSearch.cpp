@@ -1,0 +1,484 @@
+#include "engine/PatternSearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/Messages.h"
+#include "engine/SearchMath.h"
+
+int64_t PieceList::Total() const
+{
+    int64_t total = 0;
+    for (int64_t c : m_count)
+        total += c;
+    return total;
+}
+
+void PieceList::PushFront(double length)
+{
+    if (!m_length.empty() && m_length.front() == length) {
+        ++m_count.front();
+        return;
+    }
+    m_length.insert(m_length.begin(), length);
+    m_count.insert(m_count.begin(), 1);
+}
+
+void PieceList::PopFront()
+{
+    if (--m_count.front() == 0) {
+        m_length.erase(m_length.begin());
+        m_count.erase(m_count.begin());
+    }
+}
+
+void PieceList::Append(double length, int64_t count)
+{
+    if (count <= 0)
+        return;
+    if (!m_length.empty() && m_length.back() == length) {
+        m_count.back() += count;
+        return;
+    }
+    m_length.push_back(length);
+    m_count.push_back(count);
+}
+
+bool PieceList::RemoveOne(double length)
+{
+    // Runs are strictly descending: find the run by binary search.
+    auto it = std::lower_bound(m_length.begin(), m_length.end(), length, std::greater<double>());
+    if (it == m_length.end() || *it != length)
+        return false;
+    const std::size_t i = std::size_t(it - m_length.begin());
+    if (--m_count[i] == 0) {
+        m_length.erase(m_length.begin() + i);
+        m_count.erase(m_count.begin() + i);
+    }
+    return true;
+}
+
+void PieceList::RemoveLongerThan(double limit)
+{
+    std::size_t first = 0;
+    while (first < m_length.size() && m_length[first] > limit)
+        ++first;
+    m_length.erase(m_length.begin(), m_length.begin() + first);
+    m_count.erase(m_count.begin(), m_count.begin() + first);
+}
+
+Candidates CandidateLengths(const PieceList& list, double x)
+{
+    Candidates c;
+    c.D = list.m_length;
+    c.Q = list.m_count;
+    if (x <= 0)
+        return c;
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < c.D.size(); ++i) {
+        const double d = c.D[i];
+        if (d > x + 0.00001 || d <= 0.00001)
+            continue;
+        c.D[out] = d;
+        c.Q[out] = std::min(c.Q[i], TruncCount(x / d + 0.00001));
+        ++out;
+    }
+    c.D.resize(out);
+    c.Q.resize(out);
+    return c;
+}
+
+double FreeTolerance(double room, const PieceList& list, double kerf, std::size_t candidateCount)
+{
+    if (g_speedLevel == 0)
+        return 0;
+    // How many pieces fit when taken from the short end of the list.
+    double sum = 0;
+    int64_t fitting = 0;
+    bool exceeded = false;
+    for (std::size_t r = list.m_length.size(); r-- > 0 && !exceeded;) {
+        const double step = kerf + list.m_length[r];
+        for (int64_t c = 0; c < list.m_count[r]; ++c) {
+            const double next = sum + step;
+            if (next > room) {
+                exceeded = true;
+                break;
+            }
+            if (next == sum) {
+                // The sum no longer moves: the rest of the run fits as well.
+                fitting += list.m_count[r] - c;
+                break;
+            }
+            sum = next;
+            ++fitting;
+        }
+    }
+    double t = std::max(1.0, std::log10(double(candidateCount)) - 0.5) * double(fitting) / 3;
+    t = std::min(t, 8.0) * g_speedLevel * 0.01;
+    t = std::min(t, 0.3);
+    return t * room;
+}
+
+namespace {
+
+// The combination search for exactly m companions on P = E[lo..hi] (ascending).
+// Positions are 1-based within P. Level m holds the longest chosen piece.
+class CombinationSearch {
+public:
+    CombinationSearch(const std::vector<double>& E, const std::vector<int64_t>& runStart, int64_t lo, int64_t hi,
+                      int64_t m, double x, double kerf, double tolerance, PatternBest& best)
+        : m_E(E), m_runStart(runStart), m_lo(lo), m_n(hi - lo + 1), m_m(m), m_x(x), m_kerf(kerf),
+          m_tolerance(tolerance), m_best(best)
+    {
+    }
+
+    void Run();
+
+private:
+    double P(int64_t pos) const { return m_E[std::size_t(m_lo + pos - 1)]; }
+    // The next position tried below pos at the same level: of several equal
+    // pieces only the highest position below the bound is tried.
+    int64_t Next(int64_t pos) const
+    {
+        const int64_t start = std::max(m_runStart[std::size_t(m_lo + pos - 1)], m_lo);
+        return start - m_lo;  // (start - m_lo + 1) - 1
+    }
+    bool Enter(int64_t level, int64_t bound);
+    void Evaluate(int64_t i);
+
+    const std::vector<double>& m_E;
+    const std::vector<int64_t>& m_runStart;
+    int64_t m_lo;
+    int64_t m_n;
+    int64_t m_m;
+    double m_x;
+    double m_kerf;
+    double m_tolerance;
+    PatternBest& m_best;
+
+    std::vector<int64_t> m_V, m_res, m_cur;
+    int64_t m_gmax = 0;
+    bool m_stop = false;
+};
+
+bool CombinationSearch::Enter(int64_t level, int64_t bound)
+{
+    if (m_stop || m_gmax >= m_V[std::size_t(m_m)])
+        return false;
+    m_res[std::size_t(level)] = 0;
+    m_cur[std::size_t(level)] = bound;
+    return true;
+}
+
+void CombinationSearch::Run()
+{
+    const std::size_t size = std::size_t(m_m) + 1;
+    m_V.assign(size, 0);
+    m_res.assign(size, 0);
+    m_cur.assign(size, 0);
+    m_V[std::size_t(m_m)] = m_n + 1;
+    if (!Enter(m_m, m_n))
+        return;
+
+    // Depth-first over the levels, without recursion: a pattern of many short
+    // pieces has as many levels.
+    int64_t L = m_m;
+    int64_t ret = 0;
+    for (;;) {
+        const std::size_t l = std::size_t(L);
+        const int64_t i = m_cur[l];
+        bool up = false;
+        if (i < L) {
+            ret = m_res[l];
+            up = true;
+        } else {
+            m_V[l] = i;
+            if (m_res[l] >= i) {
+                ret = m_res[l];
+                up = true;
+            } else if (L >= 2) {
+                if (Enter(L - 1, i - 1)) {
+                    --L;
+                    continue;
+                }
+                // The level below returned 0 at once.
+                m_cur[l] = Next(i);
+                continue;
+            } else {
+                // Level 1: the choice is complete.
+                const double s = [&] {
+                    double sum = 0;
+                    for (int64_t k = m_m; k >= 1; --k)
+                        sum += P(m_V[std::size_t(k)]);
+                    return sum;
+                }();
+                const double h = m_x - (s + double(m_m) * m_kerf);
+                if (h >= -0.00001) {
+                    m_res[1] = std::max(m_res[1], i);
+                    m_gmax = std::max(m_gmax, m_res[1]);
+                    if (h < m_best.remnant) {
+                        m_best.remnant = h;
+                        m_best.available = m_x;
+                        m_best.companions.clear();
+                        for (int64_t k = m_m; k >= 1; --k)
+                            m_best.companions.push_back(P(m_V[std::size_t(k)]));
+                        if (m_best.remnant <= m_tolerance) {
+                            // Nothing after the stop changes the record.
+                            m_stop = true;
+                            return;
+                        }
+                    }
+                }
+                m_cur[1] = Next(i);
+                continue;
+            }
+        }
+        if (up) {
+            if (L == m_m)
+                return;
+            ++L;
+            const std::size_t lu = std::size_t(L);
+            m_res[lu] = std::max(m_res[lu], ret);
+            m_cur[lu] = Next(m_V[lu]);
+        }
+    }
+}
+
+// Prunes P = E[lo..hi] for m companions; returns false when P became empty.
+bool PruneForCompanions(const std::vector<double>& E, int64_t& lo, int64_t& hi, int64_t m, double x, double k)
+{
+    while (lo <= hi) {
+        // Short-end test: the shortest piece with the longest ones.
+        double sum = k + E[std::size_t(lo)];
+        int64_t f = 1;
+        bool exceeded = false;
+        int64_t added = 0;
+        for (int64_t j = hi; j > lo; --j) {
+            sum += k + E[std::size_t(j)];
+            ++added;
+            if (sum > x) {
+                exceeded = true;
+                break;
+            }
+        }
+        if (exceeded)
+            f = added;
+        if (f > m) {
+            ++lo;
+            continue;
+        }
+        // Long-end test, repeated: the longest piece with the shortest ones.
+        for (;;) {
+            if (lo > hi)
+                return false;
+            double s = k + E[std::size_t(hi)];
+            int64_t g = 0;
+            for (int64_t j = lo; j <= hi; ++j) {
+                s += k + E[std::size_t(j)];
+                if (s > x) {
+                    g = j - lo + 1;
+                    break;
+                }
+            }
+            if (g == 0 || g >= m)
+                return true;
+            --hi;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool SearchFree(WireOptimize& group, double room, Candidates candidates, PatternBest& best)
+{
+    const double k = group.m_kerfWidth;
+    const double x = room;
+    std::vector<double>& D = candidates.D;
+    std::vector<int64_t>& Q = candidates.Q;
+
+    int64_t total = 0;
+    for (std::size_t i = 0; i < D.size(); ++i) {
+        Q[i] = std::max<int64_t>(0, std::min(Q[i], TruncCount(x / (D[i] + k) + 0.00001)));
+        total += Q[i];
+    }
+
+    // The candidates as single pieces, ascending, with the start of each run
+    // of equal pieces.
+    std::vector<double> E;
+    std::vector<int64_t> runStart;
+    E.reserve(std::size_t(total));
+    runStart.reserve(std::size_t(total));
+    for (std::size_t i = D.size(); i-- > 0;) {
+        const int64_t start = int64_t(E.size());
+        for (int64_t c = 0; c < Q[i]; ++c) {
+            E.push_back(D[i]);
+            runStart.push_back(start);
+        }
+    }
+    const int64_t n = int64_t(E.size());
+
+    // The largest possible number of companions: the shortest pieces together.
+    int64_t mMax = 0;
+    {
+        double sum = 0;
+        for (int64_t j = 0; j < n; ++j) {
+            sum += k + E[std::size_t(j)];
+            if (sum > x)
+                break;
+            ++mMax;
+        }
+    }
+    // The smallest: the longest pieces together.
+    int64_t mMin = 0;
+    {
+        double sum = 0;
+        for (int64_t j = n - 1; j >= 0; --j) {
+            sum += k + E[std::size_t(j)];
+            if (sum > x)
+                break;
+            ++mMin;
+        }
+    }
+
+    for (int64_t m = std::max<int64_t>(mMin, 1); m <= mMax; ++m) {
+        if (!CheckRun()) {
+            ShowMessage(u"优化计算中断 !");
+            return false;
+        }
+        int64_t lo = 0, hi = n - 1;
+        PruneForCompanions(E, lo, hi, m, x, k);
+        if (hi - lo + 1 >= m && m >= 1) {
+            CombinationSearch search(E, runStart, lo, hi, m, x, k, group.m_tolerance, best);
+            search.Run();
+        }
+        if (best.remnant <= group.m_tolerance)
+            return true;
+    }
+    return true;
+}
+
+namespace {
+
+// The counts search on one choice of distinct lengths (descending).
+class CountsSearch {
+public:
+    CountsSearch(const std::vector<double>& lengths, const std::vector<int64_t>& caps, double x, double kerf,
+                 double tolerance, PatternBest& best, bool& stop)
+        : m_lengths(lengths), m_caps(caps), m_x(x), m_kerf(kerf), m_tolerance(tolerance), m_best(best), m_stop(stop)
+    {
+        m_counts.assign(lengths.size(), 0);
+    }
+
+    void Run()
+    {
+        for (std::size_t j = 0; j < m_caps.size(); ++j)
+            m_caps[j] = std::min(m_caps[j], TruncCount((m_x + 0.00001) / (m_lengths[j] + m_kerf)));
+        Level(0, m_x, m_caps[0]);
+    }
+
+private:
+    void Level(std::size_t j, double rest, int64_t cap)
+    {
+        const double step = m_lengths[j] + m_kerf;
+        if (j + 1 == m_lengths.size()) {
+            const int64_t count = std::min(cap, TruncCount((rest + 0.00001) / step));
+            m_counts[j] = count;
+            const double h = rest - double(count) * step;
+            if (h < m_best.remnant) {
+                m_best.remnant = h;
+                m_best.available = m_x;
+                m_best.companions.clear();
+                for (std::size_t t = 0; t < m_lengths.size(); ++t)
+                    m_best.companions.insert(m_best.companions.end(), std::size_t(std::max<int64_t>(m_counts[t], 0)),
+                                             m_lengths[t]);
+                if (m_best.remnant <= m_tolerance)
+                    m_stop = true;
+            }
+            return;
+        }
+        for (int64_t count = 0; count <= cap; ++count) {
+            m_counts[j] = count;
+            const double r = rest - double(count) * step;
+            const double nextStep = m_lengths[j + 1] + m_kerf;
+            const int64_t nextCap = std::min(m_caps[j + 1], TruncCount((r + 0.00001) / nextStep));
+            Level(j + 1, r, nextCap);
+            if (m_stop)
+                return;
+        }
+    }
+
+    const std::vector<double>& m_lengths;
+    std::vector<int64_t> m_caps;
+    double m_x;
+    double m_kerf;
+    double m_tolerance;
+    PatternBest& m_best;
+    bool& m_stop;
+    std::vector<int64_t> m_counts;
+};
+
+}  // namespace
+
+void SearchLimited(WireOptimize& group, double room, Candidates candidates, PatternBest& best)
+{
+    const double x = room;
+    const double k = group.m_kerfWidth;
+    const std::vector<double>& D = candidates.D;
+    const std::vector<int64_t>& Q = candidates.Q;
+    const int32_t K = std::max<int32_t>(group.m_maxLengthKinds, 1);
+    if (D.empty())
+        return;
+    const bool leadKind = D[0] == group.m_leadLength;
+
+    bool stop = false;
+    if (leadKind) {
+        CountsSearch single({D[0]}, {Q[0]}, x, k, group.m_tolerance, best, stop);
+        single.Run();
+    }
+
+    const std::size_t first = leadKind ? 1 : 0;
+    const std::size_t pool = D.size() - first;
+    for (int32_t i = 1; i <= K - 1; ++i) {
+        group.m_tolerance = i < 3 ? 0 : (i - 1) * 0.005 * x * g_speedLevel;
+        if (group.m_tolerance > best.remnant)
+            return;
+        stop = false;
+        if (std::size_t(i) <= pool) {
+            // Choices of i further lengths in lexicographic order of their indices.
+            std::vector<std::size_t> idx(static_cast<std::size_t>(i));
+            for (std::size_t t = 0; t < idx.size(); ++t)
+                idx[t] = first + t;
+            std::vector<double> lengths;
+            std::vector<int64_t> caps;
+            for (;;) {
+                lengths.clear();
+                caps.clear();
+                if (leadKind) {
+                    lengths.push_back(D[0]);
+                    caps.push_back(Q[0]);
+                }
+                for (std::size_t t : idx) {
+                    lengths.push_back(D[t]);
+                    caps.push_back(Q[t]);
+                }
+                CountsSearch search(lengths, caps, x, k, group.m_tolerance, best, stop);
+                search.Run();
+                if (stop)
+                    break;
+                // Next combination.
+                std::size_t t = idx.size();
+                while (t > 0 && idx[t - 1] == D.size() - (idx.size() - (t - 1)))
+                    --t;
+                if (t == 0)
+                    break;
+                ++idx[t - 1];
+                for (std::size_t u = t; u < idx.size(); ++u)
+                    idx[u] = idx[u - 1] + 1;
+            }
+        }
+        if (stop)
+            return;
+    }
+}

@@ -1,0 +1,63 @@
+#include "engine/ResultText.h"
+
+#include <cstdio>
+
+#include "reports/FormatLength.h"
+
+std::u16string Widen(const std::string& ascii)
+{
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::u16string PatternText(const WireCombine& pattern)
+{
+    std::u16string text;
+    for (std::size_t t = 0; t < pattern.m_pieceLength.size(); ++t) {
+        if (t > 0)
+            text += u'+';
+        text += Widen(FormatLength(pattern.m_pieceLength[t]));
+        text += u'x';
+        text += Widen(std::to_string(pattern.m_pieceCount[t]));
+    }
+    return text;
+}
+
+std::u16string PercentText(double fraction)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.1f%%", fraction * 100);
+    return Widen(buffer);
+}
+
+namespace {
+
+std::u16string Fill(const std::u16string& format, const std::u16string& text)
+{
+    std::u16string out = format;
+    const std::size_t at = out.find(u"%s");
+    if (at != std::u16string::npos)
+        out.replace(at, 2, text);
+    return out;
+}
+
+}  // namespace
+
+std::u16string JobErrorMessage(const JobError& error)
+{
+    switch (error.code) {
+    case 1:
+        return Fill(u"原料 %s：\n\n长度小于等于 0 ，请检查输入数据!", error.text);
+    case 2:
+        return Fill(u"下料 %s：\n\n长度小于等于 0 ，请检查下料数据!", error.text);
+    case 3:
+        return Fill(u"下料 %s：\n\n数量小于等于 0 ，请检查下料数据!", error.text);
+    case 4:
+        return Fill(u"缺少规格%s的原料，请检查原料库存!", error.text);
+    case 5:
+        return Fill(u"下料 %s：\n\n下料长度 > 原料长度 !", error.text);
+    case 6:
+        return Fill(u"原料 %s：\n\n原料数量不足或原料长度小于用料长度!", error.text);
+    default:
+        return std::u16string();
+    }
+}

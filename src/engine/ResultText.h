@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "engine/Job.h"
+
+// Texts of the plan as the result table shows them.
+
+// "2995x2+985x1": each distinct length with its count per bar, lengths by FormatLength.
+std::u16string PatternText(const WireCombine& pattern);
+
+// "%.1f%%" of a fraction x 100.
+std::u16string PercentText(double fraction);
+
+// The message the window shows for a run's input problem, %s filled with the
+// error's specification; empty for code 0 or an unknown code.
+std::u16string JobErrorMessage(const JobError& error);
+
+// Plain conversions used by every text the core builds.
+std::u16string Widen(const std::string& ascii);

@@ -1,0 +1,97 @@
+#include "reports/ReportFile.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "engine/Messages.h"
+#include "exchange/Codepage.h"
+#include "reports/FormatLength.h"
+
+namespace {
+
+const char16_t* const WRITE_ERROR_BEFORE = u"文件 < ";
+const char16_t* const WRITE_ERROR_AFTER = u" > 写入有误，请检查文件是否被锁定或被打开状态 ！";
+
+}  // namespace
+
+ReportFile::~ReportFile()
+{
+    if (m_stream.is_open())
+        m_stream.close();
+}
+
+bool ReportFile::Open(const std::string& path)
+{
+    if (m_stream.is_open())
+        m_stream.close();
+    m_path = path;
+    m_writeFailed = false;
+    // Binary: the line ends are written as CR LF by Write, not by the library.
+    m_stream.clear();
+    m_stream.open(std::filesystem::u8path(path), std::ios::out | std::ios::binary | std::ios::trunc);
+    m_opened = m_stream.is_open();
+    return m_opened;
+}
+
+void ReportFile::WriteBytes(const std::string& bytes)
+{
+    if (!m_opened || m_writeFailed)
+        return;
+    m_stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!m_stream)
+        m_writeFailed = true;
+}
+
+void ReportFile::Write(const std::u16string& text)
+{
+    // In code page 936 the byte 0x0A is always a line feed (trail bytes of
+    // double-byte characters start at 0x40), so the line ends can be expanded
+    // after the conversion.
+    const std::string narrow = Utf16ToCp936(text);
+    std::string bytes;
+    bytes.reserve(narrow.size() + 8);
+    for (char byte : narrow) {
+        if (byte == '\n')
+            bytes.push_back('\r');
+        bytes.push_back(byte);
+    }
+    WriteBytes(bytes);
+}
+
+void ReportFile::Write(int64_t value)
+{
+    WriteBytes(std::to_string(value));
+}
+
+void ReportFile::WriteReal(double value)
+{
+    WriteBytes(FormatGeneral(value, 6));
+}
+
+bool ReportFile::Finish(bool showMessage)
+{
+    bool written = false;
+    if (m_stream.is_open()) {
+        m_stream.close();  // flushes; a failed flush or close sets failbit
+        written = m_opened && !m_writeFailed && !m_stream.fail();
+    }
+    m_opened = false;
+    m_writeFailed = false;
+    if (!written && showMessage)
+        ShowMessage(WRITE_ERROR_BEFORE + Utf8ToUtf16(m_path) + WRITE_ERROR_AFTER);
+    return written;
+}
+
+std::string FormatRealExact(double value)
+{
+    if (!std::isfinite(value))
+        return FormatGeneral(value, 6);
+    std::string text;
+    for (int precision = 6; precision <= 17; ++precision) {
+        text = FormatGeneral(value, precision);
+        // 17 significant digits always read back exactly.
+        if (ParseRealC(text.c_str(), nullptr) == value)
+            break;
+    }
+    return text;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+// A narrow output file in code page 936 with Windows line ends: text reports,
+// rich-text documents, the settings file and list exports are written through
+// it. Text is converted from UTF-16 (a character without a code-page-936 form
+// is written as "?"), and every "\n" is written as carriage return plus line
+// feed whatever the platform.
+//
+// Whether the file was written is decided by the stream: it must have opened,
+// and every write and the close must have succeeded. After a failed Open the
+// writes are discarded silently and Finish reports the failure.
+class ReportFile {
+public:
+    ReportFile() = default;
+    ~ReportFile();
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    // Creates the file or empties it. path is UTF-8. Returns whether it opened.
+    bool Open(const std::string& path);
+
+    void Write(const std::u16string& text);
+    void Write(int64_t value);     // plain decimal
+    void WriteReal(double value);  // printf "%g": six significant digits (1234567 gives 1.23457e+06)
+
+    // Closes the file and returns whether everything was written. On failure,
+    // when showMessage is set, shows "文件 < path > 写入有误，请检查文件是否被锁定或被打开状态 ！".
+    // A second call, or a call without Open, returns false.
+    bool Finish(bool showMessage);
+
+private:
+    void WriteBytes(const std::string& bytes);
+
+    std::string m_path;
+    std::ofstream m_stream;
+    bool m_opened = false;
+    bool m_writeFailed = false;
+};
+
+// The shortest "%.{p}g" text, p from 6 up to 17, that reads back to exactly the
+// same double: 2995 gives 2995, 0.1 gives 0.1, 1234567 gives 1234567 (where
+// "%g" would give 1.23457e+06 and lose the 7). Infinity and NaN give "inf",
+// "-inf", "nan".
+std::string FormatRealExact(double value);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One text of a list (a specification or a mark): at most 99 UTF-16 code units.
+// Texts compare code unit by code unit, case-sensitive, without trimming.
+using MyString = std::u16string;
+constexpr std::size_t MYSTRING_MAX_UNITS = 99;
+
+// Which of the two input lists a command works on.
+enum ListKind : int { LIST_CUT = 1, LIST_STOCK = 2 };
+
+// The cut list (pieces to cut) and the stock list (bars on hand) as the main
+// window holds them: four parallel arrays per list, row i is element i of each.
+//
+// Stock quantity encoding: > 0 is a number of bars; < 0 is unlimited stock whose
+// magnitude keeps the count last entered (-1 when there was none); 0 means no
+// bars. Every value of 0 or less is shown as unlimited and planned as unlimited.
+struct InputLists {
+    std::vector<double> m_cutLength;
+    std::vector<double> m_stockLength;
+    std::vector<int32_t> m_cutQuantity;
+    std::vector<int32_t> m_stockQuantity;
+    std::vector<MyString> m_cutSpec;
+    std::vector<MyString> m_stockSpec;
+    std::vector<int32_t> m_stockPriority;  // 1 = use this stock first, 0 = normal
+    std::vector<MyString> m_cutMark;       // may be empty
+
+    std::size_t CutRowCount() const { return m_cutLength.size(); }
+    std::size_t StockRowCount() const { return m_stockLength.size(); }
+
+    void AppendCutRow(const MyString& spec, double length, int32_t quantity, const MyString& mark);
+    void AppendStockRow(const MyString& spec, double length, int32_t quantity, int32_t priority);
+    void RemoveCutRow(std::size_t i);
+    void RemoveStockRow(std::size_t i);
+    void SwapCutRows(std::size_t j);  // exchanges rows j and j + 1
+    void SwapStockRows(std::size_t j);
+    void ClearCutList();
+    void ClearStockList();
+
+    // Combines cut rows of equal length, specification and mark into the first
+    // of them and removes rows whose quantity is 0 or less. A sum that would
+    // pass 2147483647 is not formed: that row stays as it is and the job setup,
+    // which counts in 64 bits, joins it. Returns whether the row count changed.
+    bool MergeCutList();
+
+    // Combines stock rows of equal length and specification (priority is not
+    // compared; the first row's priority stays). Unlimited wins; a finite sum
+    // above 2147483647 stays at 2147483647. Rows with quantity exactly 0 are
+    // removed. Returns whether the row count changed.
+    bool MergeStockList();
+};
