@@ -409,7 +409,7 @@ private:
         }
     }
 
-    const std::vector<double>& m_lengths;
+    std::vector<double> m_lengths;
     std::vector<int64_t> m_caps;
     double m_x;
     double m_kerf;
