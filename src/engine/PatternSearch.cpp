@@ -123,69 +123,154 @@ double FreeTolerance(double room, const PieceList& list, double kerf, std::size_
 namespace {
 
 // The combination search for exactly m companions on P = E[lo..hi] (ascending).
-// Positions are 1-based within P. Level m holds the longest chosen piece.
+// Positions are 1-based within P; level m holds the longest chosen piece, level
+// 1 the shortest. The order in which choices are met, and every effect on the
+// record, gmax and res, are those of the plain depth-first search that tries,
+// at each level, the bound and then the highest position of each lower run of
+// equal pieces. Three things make it fast without changing any of that:
+// - the sum of the pieces chosen above a level is carried down, so the leftover
+//   of a choice, x - (s + m * k) with s summed longest first, costs O(1);
+// - a level whose every completion is too long (even with the shortest pieces)
+//   is not entered: it would find no fitting choice, return 0 and change
+//   nothing; those levels come first in each loop, so the loop jumps past them;
+// - level 1 ends at its first fitting piece, which is found by binary search:
+//   the leftover falls as the piece grows.
 class CombinationSearch {
 public:
-    CombinationSearch(const std::vector<double>& E, const std::vector<int64_t>& runStart, int64_t lo, int64_t hi,
-                      int64_t m, double x, double kerf, double tolerance, PatternBest& best)
-        : m_E(E), m_runStart(runStart), m_lo(lo), m_n(hi - lo + 1), m_m(m), m_x(x), m_kerf(kerf),
-          m_tolerance(tolerance), m_best(best)
+    CombinationSearch(const std::vector<double>& E, const std::vector<int64_t>& runStart,
+                      const std::vector<int64_t>& runEnd, int64_t lo, int64_t hi, int64_t m, double x, double kerf,
+                      double tolerance, PatternBest& best)
+        : m_E(E), m_runStart(runStart), m_runEnd(runEnd), m_lo(lo), m_n(hi - lo + 1), m_m(m), m_x(x), m_kerf(kerf),
+          m_mk(double(m) * kerf), m_tolerance(tolerance), m_best(best)
     {
     }
 
-    void Run();
+    // False when the run was withdrawn while searching.
+    bool Run();
 
 private:
     double P(int64_t pos) const { return m_E[std::size_t(m_lo + pos - 1)]; }
-    // The next position tried below pos at the same level: of several equal
-    // pieces only the highest position below the bound is tried.
-    int64_t Next(int64_t pos) const
+    int64_t RunStart(int64_t pos) const { return std::max(m_runStart[std::size_t(m_lo + pos - 1)], m_lo) - m_lo + 1; }
+    int64_t RunEnd(int64_t pos) const { return m_runEnd[std::size_t(m_lo + pos - 1)] - m_lo + 1; }
+    // The next position tried below pos at the same level.
+    int64_t Next(int64_t pos) const { return RunStart(pos) - 1; }
+    // The position tried at a level with bound a for the run holding pos.
+    int64_t Tried(int64_t pos, int64_t a) const { return pos >= RunStart(a) ? a : RunEnd(pos); }
+    // Whether some completion of the levels below could fit when the pieces
+    // above and including a level sum to `above`: the shortest pieces are the
+    // positions 1..levels. Decided with a slack far above any rounding of the
+    // sums, so that only levels that certainly find nothing are passed over.
+    bool MayFit(double above, int64_t levels) const
     {
-        const int64_t start = std::max(m_runStart[std::size_t(m_lo + pos - 1)], m_lo);
-        return start - m_lo;  // (start - m_lo + 1) - 1
+        const double least = above + m_prefix[std::size_t(levels)] + m_mk;
+        return least <= m_x + 0.00001 + m_slack;
     }
     bool Enter(int64_t level, int64_t bound);
-    void Evaluate(int64_t i);
+    // The first position tried at `level` from bound a whose levels below may fit.
+    int64_t FirstPossible(int64_t level, int64_t a) const;
+    bool Poll();
 
     const std::vector<double>& m_E;
     const std::vector<int64_t>& m_runStart;
+    const std::vector<int64_t>& m_runEnd;
     int64_t m_lo;
     int64_t m_n;
     int64_t m_m;
     double m_x;
     double m_kerf;
+    double m_mk;
     double m_tolerance;
     PatternBest& m_best;
 
     std::vector<int64_t> m_V, m_res, m_cur;
+    std::vector<double> m_above;   // sum of the pieces chosen above each level, longest first
+    std::vector<double> m_prefix;  // m_prefix[j] = P1 + ... + Pj
+    double m_slack = 0;
     int64_t m_gmax = 0;
     bool m_stop = false;
+    uint32_t m_steps = 0;
 };
+
+bool CombinationSearch::Poll()
+{
+    // A long search keeps the window alive and can be interrupted.
+    if ((++m_steps & 0xFFFFF) != 0)
+        return true;
+    return CheckRun();
+}
 
 bool CombinationSearch::Enter(int64_t level, int64_t bound)
 {
     if (m_stop || m_gmax >= m_V[std::size_t(m_m)])
         return false;
     m_res[std::size_t(level)] = 0;
-    m_cur[std::size_t(level)] = bound;
+    m_cur[std::size_t(level)] = FirstPossible(level, bound);
     return true;
 }
 
-void CombinationSearch::Run()
+int64_t CombinationSearch::FirstPossible(int64_t level, int64_t a) const
+{
+    if (a < level)
+        return a;
+    const double above = m_above[std::size_t(level)];
+    if (level == 1) {
+        // The highest position whose piece fits exactly as the search tests it.
+        auto fits = [&](int64_t pos) { return m_x - ((above + P(pos)) + m_mk) >= -0.00001; };
+        if (!fits(1))
+            return 0;
+        int64_t low = 1, high = a;  // fits(low) holds
+        while (low < high) {
+            const int64_t mid = low + (high - low + 1) / 2;
+            if (fits(mid))
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        return Tried(low, a);
+    }
+    // The levels below need level - 1 pieces from positions under the one
+    // chosen here; with position pos chosen, the least they add is the prefix.
+    auto possible = [&](int64_t pos) { return MayFit(above + P(pos), level - 1); };
+    if (possible(a))
+        return a;
+    if (!possible(level))
+        return level - 1;  // nothing at this level can fit: the loop ends at once
+    int64_t low = level, high = a;  // possible(low) holds, possible(a) does not
+    while (high - low > 1) {
+        const int64_t mid = low + (high - low) / 2;
+        if (possible(mid))
+            low = mid;
+        else
+            high = mid;
+    }
+    return Tried(low, a);
+}
+
+bool CombinationSearch::Run()
 {
     const std::size_t size = std::size_t(m_m) + 1;
     m_V.assign(size, 0);
     m_res.assign(size, 0);
     m_cur.assign(size, 0);
+    m_above.assign(size, 0);
+    m_prefix.assign(std::size_t(m_n) + 1, 0);
+    double total = std::fabs(m_x) + std::fabs(m_mk);
+    for (int64_t j = 1; j <= m_n; ++j) {
+        m_prefix[std::size_t(j)] = m_prefix[std::size_t(j - 1)] + P(j);
+        total += std::fabs(P(j));
+    }
+    m_slack = 1e-9 * total;
     m_V[std::size_t(m_m)] = m_n + 1;
     if (!Enter(m_m, m_n))
-        return;
+        return true;
 
-    // Depth-first over the levels, without recursion: a pattern of many short
+    // Depth-first over the levels without recursion: a pattern of many short
     // pieces has as many levels.
     int64_t L = m_m;
     int64_t ret = 0;
     for (;;) {
+        if (!Poll())
+            return false;
         const std::size_t l = std::size_t(L);
         const int64_t i = m_cur[l];
         bool up = false;
@@ -198,6 +283,7 @@ void CombinationSearch::Run()
                 ret = m_res[l];
                 up = true;
             } else if (L >= 2) {
+                m_above[l - 1] = m_above[l] + P(i);
                 if (Enter(L - 1, i - 1)) {
                     --L;
                     continue;
@@ -207,13 +293,7 @@ void CombinationSearch::Run()
                 continue;
             } else {
                 // Level 1: the choice is complete.
-                const double s = [&] {
-                    double sum = 0;
-                    for (int64_t k = m_m; k >= 1; --k)
-                        sum += P(m_V[std::size_t(k)]);
-                    return sum;
-                }();
-                const double h = m_x - (s + double(m_m) * m_kerf);
+                const double h = m_x - ((m_above[1] + P(i)) + m_mk);
                 if (h >= -0.00001) {
                     m_res[1] = std::max(m_res[1], i);
                     m_gmax = std::max(m_gmax, m_res[1]);
@@ -226,7 +306,7 @@ void CombinationSearch::Run()
                         if (m_best.remnant <= m_tolerance) {
                             // Nothing after the stop changes the record.
                             m_stop = true;
-                            return;
+                            return true;
                         }
                     }
                 }
@@ -236,7 +316,7 @@ void CombinationSearch::Run()
         }
         if (up) {
             if (L == m_m)
-                return;
+                return true;
             ++L;
             const std::size_t lu = std::size_t(L);
             m_res[lu] = std::max(m_res[lu], ret);
@@ -307,14 +387,16 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
     // The candidates as single pieces, ascending, with the start of each run
     // of equal pieces.
     std::vector<double> E;
-    std::vector<int64_t> runStart;
+    std::vector<int64_t> runStart, runEnd;
     E.reserve(std::size_t(total));
     runStart.reserve(std::size_t(total));
+    runEnd.reserve(std::size_t(total));
     for (std::size_t i = D.size(); i-- > 0;) {
         const int64_t start = int64_t(E.size());
         for (int64_t c = 0; c < Q[i]; ++c) {
             E.push_back(D[i]);
             runStart.push_back(start);
+            runEnd.push_back(start + Q[i] - 1);
         }
     }
     const int64_t n = int64_t(E.size());
@@ -350,8 +432,11 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
         int64_t lo = 0, hi = n - 1;
         PruneForCompanions(E, lo, hi, m, x, k);
         if (hi - lo + 1 >= m && m >= 1) {
-            CombinationSearch search(E, runStart, lo, hi, m, x, k, group.m_tolerance, best);
-            search.Run();
+            CombinationSearch search(E, runStart, runEnd, lo, hi, m, x, k, group.m_tolerance, best);
+            if (!search.Run()) {
+                ShowMessage(u"优化计算中断 !");
+                return false;
+            }
         }
         if (best.remnant <= group.m_tolerance)
             return true;

@@ -326,7 +326,7 @@ TEST_F(TextListFileTest, StockLinesFollowTheLineRules)
     ExpectStockRow(5, u"Type_4", 7000, 8, 0);
 }
 
-TEST_F(TextListFileTest, BadValuesMakeBadLines)
+TEST(AppendListLineTest, BadValuesMakeBadLines)
 {
     struct Case {
         const char* m_line;
