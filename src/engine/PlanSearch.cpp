@@ -352,11 +352,9 @@ bool PlanGroup(WireOptimize& group, JobError& error)
         const PlaceOutcome outcome = PlaceLeadPieces(group, Mode::Preferred, list, error);
         if (outcome == PlaceOutcome::Interrupted)
             return false;
-        // Every piece left is at most d long and the bar of length d fits it, so
-        // a lead piece without a preferred bar cannot happen here; should it, the
-        // same lead piece would be tried again for ever.
-        if (outcome == PlaceOutcome::NoPreferredFit && list.First() <= d)
-            break;
+        // Otherwise every piece is placed, or the longest preferred bars are used
+        // up and the lead piece fits none of those left: back to the top, where
+        // it is deferred with every piece longer than the preferred bars left.
     }
 
     // The deferred pieces, then the rest.

@@ -301,8 +301,7 @@ bool GreatestPreferred(const WireOptimize& group, double& d)
 {
     bool found = false;
     for (std::size_t i = 0; i < group.m_stockLength.size(); ++i) {
-        if (group.m_stockPriority[i] != 0 && group.m_stockQuantity[i] > 0 &&
-            (!found || group.m_stockLength[i] > d)) {
+        if (group.m_stockPriority[i] != 0 && group.m_stockQuantity[i] > 0 && (!found || group.m_stockLength[i] > d)) {
             d = group.m_stockLength[i];
             found = true;
         }
@@ -333,8 +332,7 @@ bool ChooseStock(WireOptimize& group, bool preferred, Best& best, const Pieces& 
         }
         CandidateSet candidates = CandidateLengths(list, room - k);
         if (!candidates.D.empty()) {
-            group.m_tolerance =
-                group.m_maxLengthKinds == 0 ? FreeTolerance(room, list, k, candidates.D.size()) : 0;
+            group.m_tolerance = group.m_maxLengthKinds == 0 ? FreeTolerance(room, list, k, candidates.D.size()) : 0;
             if (group.m_maxLengthKinds == 0) {
                 SearchFree(group, room, candidates, best);
             } else {
@@ -453,8 +451,7 @@ void RecordPattern(WireOptimize& group, int64_t n, double L, const Pieces& patte
         for (std::size_t j = 0; j < made.m_pieceLength.size() && same; ++j) {
             auto it = std::find(old.m_pieceLength.begin(), old.m_pieceLength.end(), made.m_pieceLength[j]);
             same = it != old.m_pieceLength.end() &&
-                   old.m_pieceCount[static_cast<std::size_t>(it - old.m_pieceLength.begin())] ==
-                       made.m_pieceCount[j];
+                   old.m_pieceCount[static_cast<std::size_t>(it - old.m_pieceLength.begin())] == made.m_pieceCount[j];
         }
         if (same) {
             old.m_barCount += n;
@@ -789,8 +786,7 @@ void ModelMarkPattern(WireCombine& pattern, std::vector<WorkingMark>& entries)
     for (std::size_t r = 0; r + 1 < records.size();) {
         const WireCombine_Mark& a = records[r];
         const WireCombine_Mark& b = records[r + 1];
-        if (a.m_pieceLength == b.m_pieceLength && a.m_pieceCount == b.m_pieceCount &&
-            a.m_pieceMark == b.m_pieceMark) {
+        if (a.m_pieceLength == b.m_pieceLength && a.m_pieceCount == b.m_pieceCount && a.m_pieceMark == b.m_pieceMark) {
             records[r].m_barCount += b.m_barCount;
             records.erase(records.begin() + static_cast<std::ptrdiff_t>(r + 1));
         } else {

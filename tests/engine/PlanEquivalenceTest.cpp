@@ -16,6 +16,7 @@
 
 #include "PerPieceModel.h"
 #include "engine/Job.h"
+#include "engine/PatternSearch.h"
 #include "engine/Run.h"
 #include "workbench/InputLists.h"
 
@@ -132,8 +133,8 @@ std::string Show(const std::vector<T>& values)
 std::string Describe(const InputLists& lists, const Params& params)
 {
     std::ostringstream out;
-    out << "trim " << Show(params.trim) << ", kerf " << Show(params.kerf) << ", kinds " << params.kinds
-        << ", speed " << params.speed << "\n";
+    out << "trim " << Show(params.trim) << ", kerf " << Show(params.kerf) << ", kinds " << params.kinds << ", speed "
+        << params.speed << "\n";
     for (std::size_t i = 0; i < lists.CutRowCount(); ++i) {
         out << "  cut   " << Show(lists.m_cutSpec[i]) << " " << Show(lists.m_cutLength[i]) << " x "
             << lists.m_cutQuantity[i] << " mark " << Show(lists.m_cutMark[i]) << "\n";
@@ -141,6 +142,21 @@ std::string Describe(const InputLists& lists, const Params& params)
     for (std::size_t i = 0; i < lists.StockRowCount(); ++i) {
         out << "  stock " << Show(lists.m_stockSpec[i]) << " " << Show(lists.m_stockLength[i]) << " x "
             << lists.m_stockQuantity[i] << " priority " << lists.m_stockPriority[i] << "\n";
+    }
+    return out.str();
+}
+
+// The plan of a run, one line per pattern, for the failure messages.
+std::string DescribePlan(const Outcome& run)
+{
+    std::ostringstream out;
+    out << run.who << ": " << Show(run.ok) << ", error " << run.error.code << " " << Show(run.error.text) << "\n";
+    for (const WireOptimize& group : run.job.m_groups) {
+        for (const WireCombine& pattern : group.m_patterns) {
+            out << "  " << Show(group.m_spec) << " bar " << Show(pattern.m_barLength) << " x " << pattern.m_barCount
+                << ": " << Show(pattern.m_pieceLength) << " " << Show(pattern.m_pieceCount) << " remnant "
+                << Show(pattern.m_remnant) << "\n";
+        }
     }
     return out.str();
 }
@@ -241,9 +257,10 @@ RandomJob MakeJob(uint32_t seed)
     static const std::vector<MyString> specNames = {u"A", u"B", u"Φ12", u"a"};
     static const std::vector<MyString> markNames = {u"订单1", u"订单2", u"M7"};
     // Lengths that add up to whole bars often, some with fractions of a power of two.
-    static const std::vector<double> pieceLengths = {200,  250,    300,  400,  500,     600,  750,  800,
-                                                     1000, 1200,   1250, 1500, 1750.5,  1995, 2000, 2250.25,
-                                                     2400, 2497.5, 2995, 3000, 3500.5,  4000, 4999.75};
+    static const std::vector<double> pieceLengths = {200,  250,    300,  400,  500,    600,  750,    800,
+                                                     1000, 1200,   1250, 1500, 1750.5, 1995, 2000,   2250.25,
+                                                     2400, 2497.5, 2995, 3000, 3500.5, 4000, 4999.75};
+    static const std::vector<double> shortLengths = {100, 120, 125, 150, 180, 200, 240, 250, 300.5};
     // Lengths that are not exact in binary, so that the order of additions shows.
     static const std::vector<double> inexactLengths = {333.3, 999.9, 1234.1, 2000.1, 2999.7};
     static const std::vector<double> stockLengths = {1000, 1500, 2000, 2500, 3000, 3600,
@@ -287,17 +304,37 @@ RandomJob MakeJob(uint32_t seed)
         double longest = 0;
         const bool noStock = chance(5);
         const int stockRows = pick(1, 3);
+        // Mostly some unlimited stock, so that most jobs are planned to the end.
+        const bool someUnlimited = chance(75);
         for (int r = 0; r < stockRows; ++r) {
             const double length = chance(25) ? pick(1000, 6000) : from(stockLengths);
-            const int32_t quantity = chance(45) ? (chance(50) ? -1 : 0) : pick(1, 5);
+            const bool unlimited = chance(40) || (someUnlimited && r == stockRows - 1);
+            const int32_t quantity = unlimited ? (chance(50) ? -1 : 0) : pick(1, 5);
             const int32_t priority = chance(25) ? 1 : 0;
             longest = std::max(longest, length);
             if (!noStock) {
                 stock.push_back({spec, length, quantity, priority});
             }
         }
+        // Three kinds of cut list: a few lengths that combine well; many short
+        // pieces, so that a bar holds twenty and more and the tolerances reach
+        // their caps; or dozens of distinct lengths, one piece each.
+        const int shape = chance(70) ? 0 : (chance(50) ? 1 : 2);
+        int pieces = 0;
+        if (shape == 2) {
+            // The limited search tries every choice of up to five lengths: keep
+            // that to a few thousand.
+            const int count = job.params.kinds >= 3 ? std::min(budget, 24) : budget;
+            const int top = static_cast<int>(std::min(longest, 2500.0));
+            for (int r = 0; r < count; ++r) {
+                const double length = pick(100, top) + (chance(20) ? 0.5 : 0);
+                const MyString mark = chance(10) ? markNames[0] : MyString();
+                cuts.push_back({spec, length, 1, mark});
+            }
+            pieces = count;
+        }
         std::vector<double> pool;
-        for (double length : pieceLengths) {
+        for (double length : shape == 1 ? shortLengths : pieceLengths) {
             if (length <= longest) {
                 pool.push_back(length);
             }
@@ -312,7 +349,6 @@ RandomJob MakeJob(uint32_t seed)
         std::shuffle(pool.begin(), pool.end(), rng);
         pool.resize(std::min(pool.size(), static_cast<std::size_t>(pick(2, 5))));
 
-        int pieces = 0;
         const int rows = pick(1, 8);
         for (int r = 0; r < rows && pieces < budget; ++r) {
             const double length = from(pool);
@@ -342,8 +378,8 @@ RandomJob MakeJob(uint32_t seed)
     return job;
 }
 
-constexpr int BLOCKS = 8;
-constexpr int JOBS_PER_BLOCK = 400;
+constexpr int BLOCKS = 16;
+constexpr int JOBS_PER_BLOCK = 600;
 
 class RandomJobs : public testing::TestWithParam<int> {};
 
@@ -361,7 +397,8 @@ TEST_P(RandomJobs, EngineMatchesThePerPieceReading)
         const Outcome reference = RunModel(job.lists, job.params);
         const std::string diff = Compare(engine, reference);
         if (!diff.empty()) {
-            ADD_FAILURE() << "job seed " << seed << ": " << diff << "\n" << Describe(job.lists, job.params);
+            ADD_FAILURE() << "job seed " << seed << ": " << diff << "\n"
+                          << Describe(job.lists, job.params) << DescribePlan(engine) << DescribePlan(reference);
             if (++mismatches >= 5) {
                 break;
             }
@@ -484,8 +521,7 @@ void ExpectRecords(const WireCombine& pattern, const std::vector<ExpectedRecord>
 
 std::string Trace(const Outcome& run, const Params& params)
 {
-    return std::string(run.who) + ", kinds " + std::to_string(params.kinds) + ", speed " +
-           std::to_string(params.speed);
+    return std::string(run.who) + ", kinds " + std::to_string(params.kinds) + ", speed " + std::to_string(params.speed);
 }
 
 // Every combination of length-kinds limit and speed level.
@@ -601,6 +637,29 @@ TEST(PlanByHand, PreferredBarIsUsedFirst)
     }
 }
 
+TEST(PlanByHand, PreferredStockServesShorterPiecesAfterTheLongBarIsUsedUp)
+{
+    // 5000 + 1000 use the only preferred 6000. The next 5000 fits no preferred
+    // bar left, so it is deferred and the remaining 1000 still goes onto the
+    // preferred 1500; only then is 5000 cut from normal stock.
+    const InputLists lists =
+        MakeLists({{S, 5000, 2, u""}, {S, 1000, 2, u""}}, {{S, 6000, 1, 1}, {S, 1500, -1, 1}, {S, 6000, -1, 0}});
+    for (const Params& params : AllLevels(0, 0)) {
+        if (params.kinds == 1) {
+            continue;
+        }
+        for (const Outcome& run : RunBoth(lists, params)) {
+            SCOPED_TRACE(Trace(run, params));
+            ASSERT_TRUE(run.ok);
+            ExpectPatterns(run.job.m_groups[0], {{6000, 1, {5000, 1000}, {1, 1}, 1.0, 0},
+                                                 {1500, 1, {1000}, {1}, 1000.0 / 1500.0, 500},
+                                                 {6000, 1, {5000}, {1}, 5000.0 / 6000.0, 1000}});
+            // The two 6000 rows are one leftover entry with the first row's flag.
+            ExpectLeftovers(run.job, {{6000, -1, S, 1}, {1500, -1, S, 1}, {500, 1, S, -1}, {1000, 1, S, -1}});
+        }
+    }
+}
+
 TEST(PlanByHand, OneKindPerPatternCutsEveryLeadAlone)
 {
     // With one length kind per pattern and no second piece of the lead's
@@ -621,8 +680,7 @@ TEST(PlanByHand, OneKindPerPatternCutsEveryLeadAlone)
 
 TEST(PlanByHand, PieceLongerThanPreferredStockWaitsForNormalStock)
 {
-    const InputLists lists =
-        MakeLists({{S, 5000, 1, u""}, {S, 2000, 1, u""}}, {{S, 3000, -1, 1}, {S, 6000, -1, 0}});
+    const InputLists lists = MakeLists({{S, 5000, 1, u""}, {S, 2000, 1, u""}}, {{S, 3000, -1, 1}, {S, 6000, -1, 0}});
     for (const Params& params : AllLevels(0, 0)) {
         for (const Outcome& run : RunBoth(lists, params)) {
             SCOPED_TRACE(Trace(run, params));
@@ -723,14 +781,21 @@ TEST(PlanByHand, KerfChargedForEveryCompanion)
 TEST(PlanByHand, ExactFitEndsTheSearch)
 {
     // Room 3000, kerf 0, pieces 1500, 1500, 1000: 1500 + 1500 leaves nothing.
-    const InputLists lists =
-        MakeLists({{S, 3000, 1, u""}, {S, 1500, 2, u""}, {S, 1000, 1, u""}}, {{S, 6000, -1, 0}});
+    const InputLists lists = MakeLists({{S, 3000, 1, u""}, {S, 1500, 2, u""}, {S, 1000, 1, u""}}, {{S, 6000, -1, 0}});
     for (const Params& params : AllLevels(0, 0)) {
         for (const Outcome& run : RunBoth(lists, params)) {
             SCOPED_TRACE(Trace(run, params));
             ASSERT_TRUE(run.ok);
-            ExpectPatterns(run.job.m_groups[0], {{6000, 1, {3000, 1500}, {1, 2}, 1.0, 0},
-                                                 {6000, 1, {1000}, {1}, 1000.0 / 6000.0, 5000}});
+            if (params.kinds == 1) {
+                // One kind per pattern: 3000 has no partner of its own length;
+                // the next lead 1500 takes the other 1500.
+                ExpectPatterns(run.job.m_groups[0], {{6000, 1, {3000}, {1}, 0.5, 3000},
+                                                     {6000, 1, {1500}, {2}, 0.5, 3000},
+                                                     {6000, 1, {1000}, {1}, 1000.0 / 6000.0, 5000}});
+            } else {
+                ExpectPatterns(run.job.m_groups[0], {{6000, 1, {3000, 1500}, {1, 2}, 1.0, 0},
+                                                     {6000, 1, {1000}, {1}, 1000.0 / 6000.0, 5000}});
+            }
         }
     }
 }
@@ -776,21 +841,17 @@ TEST(PlanByHand, FreeSearchCountBoundHasNoMargin)
     for (const Outcome& run : RunBoth(lists, {0, 0, 0, 0})) {
         SCOPED_TRACE(run.who);
         ASSERT_TRUE(run.ok);
-        ExpectPatterns(run.job.m_groups[0],
-                       {{6000, 1, {3000.000005}, {1}, 3000.000005 / 6000.0, 6000 - 3000.000005},
-                        {6000, 1, {3000}, {1}, 0.5, 3000}});
+        ExpectPatterns(run.job.m_groups[0], {{6000, 1, {3000.000005}, {1}, 3000.000005 / 6000.0, 6000 - 3000.000005},
+                                             {6000, 1, {3000}, {1}, 0.5, 3000}});
     }
 }
 
 TEST(PlanByHand, MarksGoToTheFirstBarsPieceByPiece)
 {
     // 3000 + 2000 + 1000 on a 6010 bar with kerf 5 (leftover 0), three bars.
-    const InputLists lists = MakeLists({{S, 3000, 2, u"订单1"},
-                                        {S, 3000, 1, u""},
-                                        {S, 2000, 3, u""},
-                                        {S, 1000, 1, u"订单2"},
-                                        {S, 1000, 2, u""}},
-                                       {{S, 6010, -1, 0}});
+    const InputLists lists = MakeLists(
+        {{S, 3000, 2, u"订单1"}, {S, 3000, 1, u""}, {S, 2000, 3, u""}, {S, 1000, 1, u"订单2"}, {S, 1000, 2, u""}},
+        {{S, 6010, -1, 0}});
     for (const Outcome& run : RunBoth(lists, {0, 5, 0, 0})) {
         SCOPED_TRACE(run.who);
         ASSERT_TRUE(run.ok);
@@ -823,8 +884,8 @@ TEST(PlanByHand, EqualBarsOfOneMarkAreOneRecord)
 TEST(PlanByHand, MarksFillEarlierPatternsFirstAndUnmarkedGroupsGetOneRecord)
 {
     const MyString T = u"Type_2";
-    const InputLists lists = MakeLists({{S, 1000, 7, u"A"}, {T, 2000, 6, u""}, {S, 1000, 3, u""}},
-                                       {{S, 6000, -1, 0}, {T, 6000, -1, 0}});
+    const InputLists lists =
+        MakeLists({{S, 1000, 7, u"A"}, {T, 2000, 6, u""}, {S, 1000, 3, u""}}, {{S, 6000, -1, 0}, {T, 6000, -1, 0}});
     for (const Outcome& run : RunBoth(lists, {0, 0, 0, 0})) {
         SCOPED_TRACE(run.who);
         ASSERT_TRUE(run.ok);
@@ -883,6 +944,182 @@ TEST(PlanByHand, RemnantJoinsTheStockRowOfItsLength)
         ExpectPatterns(run.job.m_groups[0], {{6000, 2, {5000}, {1}, 5000.0 / 6000.0, 1000}});
         ExpectLeftovers(run.job, {{6000, 1, S, 0}, {1000, 4, S, 1}});
     }
+}
+
+// ---------------------------------------------------------------------------
+// The searches on their own, worked out by hand
+
+using Runs = std::vector<std::pair<double, int64_t>>;
+
+PieceList EngineList(const Runs& runs)
+{
+    PieceList list;
+    for (const auto& run : runs) {
+        list.Append(run.first, run.second);
+    }
+    return list;
+}
+
+model::Pieces ModelList(const Runs& runs)
+{
+    model::Pieces list;
+    for (const auto& run : runs) {
+        list.insert(list.end(), static_cast<std::size_t>(run.second), run.first);
+    }
+    return list;
+}
+
+WireOptimize SearchGroup(double kerf, int32_t kinds, double lead)
+{
+    WireOptimize group;
+    group.m_kerfWidth = kerf;
+    group.m_maxLengthKinds = kinds;
+    group.m_leadLength = lead;
+    group.m_tolerance = 0;
+    return group;
+}
+
+struct SpeedLevel {
+    explicit SpeedLevel(int32_t level) : m_saved(g_speedLevel) { g_speedLevel = level; }
+    ~SpeedLevel() { g_speedLevel = m_saved; }
+    int32_t m_saved;
+};
+
+TEST(SearchByHand, FreeToleranceIsAShareOfTheRoom)
+{
+    struct Case {
+        int32_t speed;
+        double kerf;
+        Runs list;
+        std::size_t candidates;
+        double expected;
+    };
+    const std::vector<Case> cases = {
+        {0, 0, {{1000, 6}}, 5, 0},                 // level 0: no tolerance
+        {1, 0, {{1000, 6}}, 5, 120},               // six pieces fit: 6 / 3 x 1 % = 2 % of 6000
+        {2, 0, {{3000, 1}, {1000, 4}}, 100, 240},  // four fit; log10(100) - 0.5 = 1.5; 1.5 x 4 / 3 x 2 % = 4 %
+        {3, 0, {{100, 27}}, 1, 1440},              // 27 / 3 = 9, capped at 8: 8 x 3 % = 24 %
+        {5, 0, {{100, 30}}, 1, 1800},              // 8 x 5 % = 40 %, capped at 30 %
+        {1, 10, {{1990, 3}}, 1, 60},               // 3 x (1990 + 10) = 6000 does not exceed: three fit
+        {1, 11, {{1990, 3}}, 1, 40},               // 3 x 2001 > 6000: two fit
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("speed " + std::to_string(c.speed) + ", kerf " + Show(c.kerf) + ", expected " + Show(c.expected));
+        const SpeedLevel level(c.speed);
+        EXPECT_DOUBLE_EQ(FreeTolerance(6000, EngineList(c.list), c.kerf, c.candidates), c.expected);
+        EXPECT_DOUBLE_EQ(model::FreeTolerance(6000, ModelList(c.list), c.kerf, c.candidates), c.expected);
+    }
+}
+
+TEST(SearchByHand, FreeSearchFindsTheLeastLeftover)
+{
+    struct Case {
+        double room;
+        double kerf;
+        Runs list;
+        double remnant;
+        std::vector<double> companions;
+    };
+    const std::vector<Case> cases = {
+        {3000, 0, {{1500, 2}, {1000, 1}}, 0, {1500, 1500}},         // exact fit
+        {3000, 10, {{1500, 2}}, 1490, {1500}},                      // 2 x 1510 > 3000
+        {1700, 0, {{800, 3}}, 100, {800, 800}},                     // two of the three
+        {3000, 0, {{2900, 1}, {1500, 1}, {1400, 1}}, 100, {2900}},  // tie: fewer companions first
+        // Tie between 2000 + 1050 and 1900 + 1150: the longer piece first wins.
+        {3100, 0, {{2000, 1}, {1900, 1}, {1150, 1}, {1050, 1}}, 50, {2000, 1050}},
+    };
+    const SpeedLevel level(0);
+    RunHooks hooks;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("room " + Show(c.room) + ", kerf " + Show(c.kerf));
+        {
+            WireOptimize group = SearchGroup(c.kerf, 0, 5000);
+            PatternBest best;
+            g_resultWindow = &hooks;
+            const PieceList list = EngineList(c.list);
+            EXPECT_TRUE(SearchFree(group, c.room, CandidateLengths(list, c.room - c.kerf), best));
+            g_resultWindow = nullptr;
+            EXPECT_EQ(best.remnant, c.remnant);
+            EXPECT_EQ(best.companions, c.companions);
+            EXPECT_EQ(best.available, c.room);
+        }
+        {
+            WireOptimize group = SearchGroup(c.kerf, 0, 5000);
+            model::Best best;
+            const model::Pieces list = ModelList(c.list);
+            model::SearchFree(group, c.room, model::CandidateLengths(list, c.room - c.kerf), best);
+            EXPECT_EQ(best.remnant, c.remnant);
+            EXPECT_EQ(best.companions, c.companions);
+            EXPECT_EQ(best.available, c.room);
+        }
+    }
+}
+
+TEST(SearchByHand, LimitedSearchChoosesKindsAndLeavesItsTolerance)
+{
+    struct Case {
+        int32_t kinds;
+        int32_t speed;
+        double lead;
+        double room;
+        Runs list;
+        double remnant;
+        std::vector<double> companions;
+        double tolerance;  // what the search leaves in m_tolerance
+    };
+    const std::vector<Case> cases = {
+        // The lead's own length is in every choice: 2000 + 2000, not 1500 + 700.
+        {2, 0, 2000, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, 300, {2000}, 0},
+        // One kind and no other piece of the lead's length: nothing is found.
+        {1, 0, 2500, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, 100000000, {}, 0},
+        // Three further kinds at level 3 use 2 x 0.5 % x 3 of the room, four use 3 x 0.5 % x 3.
+        {4, 3, 2500, 2000, {{1700, 1}, {1300, 1}, {900, 1}}, 300, {1700}, 60},
+        {5, 3, 2500, 2000, {{1700, 1}, {1300, 1}, {900, 1}}, 300, {1700}, 90},
+        // Counts of several kinds: 900 x 2 + 400 leaves 0.
+        {3, 0, 2500, 2200, {{900, 3}, {400, 2}}, 0, {900, 900, 400}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("kinds " + std::to_string(c.kinds) + ", lead " + Show(c.lead));
+        const SpeedLevel level(c.speed);
+        {
+            WireOptimize group = SearchGroup(0, c.kinds, c.lead);
+            PatternBest best;
+            const PieceList list = EngineList(c.list);
+            SearchLimited(group, c.room, CandidateLengths(list, c.room), best);
+            EXPECT_EQ(best.remnant, c.remnant);
+            EXPECT_EQ(best.companions, c.companions);
+            EXPECT_DOUBLE_EQ(group.m_tolerance, c.tolerance);
+        }
+        {
+            WireOptimize group = SearchGroup(0, c.kinds, c.lead);
+            model::Best best;
+            const model::Pieces list = ModelList(c.list);
+            model::SearchLimited(group, c.room, model::CandidateLengths(list, c.room), best);
+            EXPECT_EQ(best.remnant, c.remnant);
+            EXPECT_EQ(best.companions, c.companions);
+            EXPECT_DOUBLE_EQ(group.m_tolerance, c.tolerance);
+        }
+    }
+}
+
+TEST(SearchByHand, CandidateLengthsKeepWhatFits)
+{
+    // 2500 does not fit into 2000; 1000 fits twice (cap 2 of 3); 700 twice (cap
+    // trunc(2000 / 700) = 2 of 5).
+    const Runs runs = {{2500, 1}, {1000, 3}, {700, 5}};
+    const Candidates engine = CandidateLengths(EngineList(runs), 2000);
+    EXPECT_EQ(engine.D, (std::vector<double>{1000, 700}));
+    EXPECT_EQ(engine.Q, (std::vector<int64_t>{2, 2}));
+    const model::CandidateSet reference = model::CandidateLengths(ModelList(runs), 2000);
+    EXPECT_EQ(reference.D, (std::vector<double>{1000, 700}));
+    EXPECT_EQ(reference.Q, (std::vector<int64_t>{2, 2}));
+    // With x = 0 nothing is filtered or capped.
+    const Candidates all = CandidateLengths(EngineList(runs), 0);
+    EXPECT_EQ(all.D, (std::vector<double>{2500, 1000, 700}));
+    EXPECT_EQ(all.Q, (std::vector<int64_t>{1, 3, 5}));
+    const model::CandidateSet allModel = model::CandidateLengths(ModelList(runs), 0);
+    EXPECT_EQ(allModel.D, (std::vector<double>{2500, 1000, 700}));
+    EXPECT_EQ(allModel.Q, (std::vector<int64_t>{1, 3, 5}));
 }
 
 }  // namespace
