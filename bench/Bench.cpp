@@ -190,8 +190,9 @@ void RunGenerated(const std::vector<int>& levels, double limit, int64_t maxPiece
             for (int kinds : {0, 3}) {
                 const Outcome o = Plan(lists, 0, 3, kinds, level, limit);
                 std::printf("%-8lld %-9d %-6d %-22s %-6d %-6d %10.4f %10lld %8.2f %s\n", (long long)size.pieces,
-                            size.distinct, size.specs, stock.c_str(), level, kinds, o.seconds, (long long)o.bars,
-                            o.utilisation * 100, Status(o).c_str());
+                            size.distinct, size.specs, stock.c_str(), level, kinds, o.seconds,
+                            (long long)(o.planned ? o.bars : 0), o.planned ? o.utilisation * 100 : 0.0,
+                            Status(o).c_str());
                 std::fflush(stdout);
             }
         }
@@ -224,9 +225,14 @@ void RunInstances(const fs::path& root, const std::vector<std::string>& sets, co
                     continue;
                 const int64_t bound = int64_t(std::ceil(instance.totalLength / instance.capacity - 1e-9));
                 const Outcome o = Plan(instance.lists, 0, 0, 0, level, limit);
-                std::printf("%-28s %6d %7lld %6lld %10.4f %7lld %7lld %8.2f %s\n", instance.name.c_str(), level,
-                            (long long)instance.pieces, (long long)bound, o.seconds, (long long)o.bars,
-                            (long long)(o.bars - bound), o.utilisation * 100, Status(o).c_str());
+                if (o.planned)
+                    std::printf("%-28s %6d %7lld %6lld %10.4f %7lld %7lld %8.2f %s\n", instance.name.c_str(), level,
+                                (long long)instance.pieces, (long long)bound, o.seconds, (long long)o.bars,
+                                (long long)(o.bars - bound), o.utilisation * 100, Status(o).c_str());
+                else
+                    std::printf("%-28s %6d %7lld %6lld %10.4f %7s %7s %8s %s\n", instance.name.c_str(), level,
+                                (long long)instance.pieces, (long long)bound, o.seconds, "-", "-", "-",
+                                Status(o).c_str());
                 worst = std::max(worst, o.seconds);
                 sum += o.seconds;
                 ++count;
