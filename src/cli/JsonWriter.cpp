@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "exchange/Codepage.h"
+#include "reports/FormatLength.h"
 
 void JsonWriter::Separate()
 {
@@ -50,9 +51,7 @@ void JsonWriter::Number(double value)
     if (!std::isfinite(value)) {
         m_text += "null";  // JSON has no infinities; the engine never produces them
     } else {
-        char buffer[40];
-        std::snprintf(buffer, sizeof buffer, "%.17g", value);
-        m_text += buffer;
+        m_text += FormatGeneral(value, 17);
     }
     m_needComma = true;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/CliCommon.h"
 #include "cli/JsonWriter.h"
 #include "engine/Messages.h"
 #include "engine/ResultText.h"
@@ -14,18 +15,23 @@
 #include "exchange/ExampleLists.h"
 #include "exchange/TextListFile.h"
 #include "reports/FormatLength.h"
+#include "reports/TextReports.h"
+#include "reports/WordReports.h"
+#include "workbench/SettingsFile.h"
 
 namespace {
 
 struct PlanOptions {
     std::string cutFile;
     std::string stockFile;
+    std::string settingsFile;
     bool example = false;
-    double trim = 0;
-    double kerf = 10;
-    int32_t kinds = 0;
-    int32_t level = 1;
+    ParameterOptions parameters;
     bool json = false;
+    std::string reportKind;    // "txt" or "doc": the plan report
+    std::string leftoverKind;  // "txt" or "doc": the leftover report
+    double minimumLeftover = DEFAULT_MINIMUM_LEFTOVER_LENGTH;
+    std::string outFile;
 };
 
 // The run of a command line has no window: the hooks let it go on and give
@@ -45,116 +51,95 @@ public:
     std::vector<std::u16string> m_messages;
 };
 
-bool ParseReal(const std::string& text, double& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return end && *end == '\0' && errno == 0 && std::isfinite(value);
-}
-
-bool ParseInt(const std::string& text, int32_t low, int32_t high, int32_t& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (!end || *end != '\0' || errno != 0 || v < low || v > high)
-        return false;
-    value = int32_t(v);
-    return true;
-}
-
 const char* const USAGE =
-    "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--trim X] [--kerf X]\n"
-    "                       [--kinds N] [--level N] [--json]\n"
-    "  --cut FILE    cut list as a text list file (specification, length, quantity, mark)\n"
-    "  --stock FILE  stock list as a text list file (specification, length, quantity, 优先)\n"
-    "  --example     plan the built-in example job instead of files\n"
-    "  --trim X      trim taken off every bar (default 0)\n"
-    "  --kerf X      kerf lost at every cut (default 10)\n"
-    "  --kinds N     most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
-    "  --level N     speed level, 0 = best to 5 = fastest (default 1)\n"
-    "  --json        print the plan as JSON\n";
+    "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
+    "                       [--trim X] [--kerf X] [--kinds N] [--level N] [--json]\n"
+    "                       [--report txt|doc --out FILE] [--leftover txt|doc [--min X] --out FILE]\n"
+    "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
+    "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
+    "  --example        plan the built-in example job instead of files\n"
+    "  --settings FILE  take both lists and the parameters from a settings file (QRMCfg.txt);\n"
+    "                   parameters given as options override those of the file\n"
+    "  --trim X         trim taken off every bar (default 0)\n"
+    "  --kerf X         kerf lost at every cut (default 10)\n"
+    "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
+    "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
+    "  --json           print the plan as JSON\n"
+    "  --report KIND    write the plan report (txt: text, doc: rich-text document) to --out FILE\n"
+    "  --leftover KIND  write the leftover report to --out FILE, leftovers of at least --min X (default 100)\n";
 
 bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, std::ostream& err)
 {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) {
-                err << "trevak-cli plan: " << a << " needs a value\n";
+    ArgumentReader reader("plan", args, err);
+    bool haveMinimum = false;
+    for (; !reader.Done(); reader.Next()) {
+        const std::string a = reader.Option();
+        bool ok = true;
+        if (reader.Parameter(options.parameters, ok)) {
+            if (!ok)
                 return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--cut") {
-            if (!value(options.cutFile))
+        } else if (a == "--cut") {
+            if (!reader.Value(options.cutFile))
                 return false;
         } else if (a == "--stock") {
-            if (!value(options.stockFile))
+            if (!reader.Value(options.stockFile))
                 return false;
+        } else if (a == "--settings") {
+            if (!reader.Value(options.settingsFile))
+                return false;
+        } else if (a == "--out") {
+            if (!reader.Value(options.outFile))
+                return false;
+        } else if (a == "--report" || a == "--leftover") {
+            std::string& kind = a == "--report" ? options.reportKind : options.leftoverKind;
+            if (!reader.Value(kind))
+                return false;
+            if (kind != "txt" && kind != "doc") {
+                reader.Error() << a << " takes txt or doc, not '" << kind << "'\n";
+                return false;
+            }
+        } else if (a == "--min") {
+            std::string v;
+            if (!reader.Value(v))
+                return false;
+            char* end = nullptr;
+            options.minimumLeftover = ParseRealC(v.c_str(), &end);
+            if (v.empty() || *end != '\0' || !std::isfinite(options.minimumLeftover)) {
+                reader.Error() << "--min needs a number, not '" << v << "'\n";
+                return false;
+            }
+            haveMinimum = true;
         } else if (a == "--example") {
             options.example = true;
         } else if (a == "--json") {
             options.json = true;
-        } else if (a == "--trim" || a == "--kerf") {
-            if (!value(v))
-                return false;
-            double& target = a == "--trim" ? options.trim : options.kerf;
-            if (!ParseReal(v, target)) {
-                err << "trevak-cli plan: " << a << " needs a number, not '" << v << "'\n";
-                return false;
-            }
-        } else if (a == "--kinds" || a == "--level") {
-            if (!value(v))
-                return false;
-            int32_t& target = a == "--kinds" ? options.kinds : options.level;
-            if (!ParseInt(v, 0, 5, target)) {
-                err << "trevak-cli plan: " << a << " needs a whole number from 0 to 5, not '" << v << "'\n";
-                return false;
-            }
         } else if (a == "--help" || a == "-h") {
             err << USAGE;
             return false;
         } else {
-            err << "trevak-cli plan: unknown option '" << a << "'\n" << USAGE;
+            reader.Error() << "unknown option '" << a << "'\n" << USAGE;
             return false;
         }
     }
-    if (options.example && (!options.cutFile.empty() || !options.stockFile.empty())) {
-        err << "trevak-cli plan: --example plans the built-in job; it takes no --cut or --stock\n";
+    const int sources = int(options.example) + int(!options.settingsFile.empty()) +
+                        int(!options.cutFile.empty() || !options.stockFile.empty());
+    if (sources > 1) {
+        reader.Error() << "take the job from list files, from --settings or from --example, not from several\n";
         return false;
     }
-    return true;
-}
-
-// Reads one list file into the lists; false (with a message naming the file)
-// when the file cannot be read.
-bool ReadListFile(const std::string& path, ListKind kind, InputLists& lists, std::ostream& err)
-{
-    TextFileReader reader;
-    const TextListOpenResult opened = OpenTextList(path, reader);
-    switch (opened) {
-    case TextListOpenResult::Ok:
-        break;
-    case TextListOpenResult::CannotOpen:
-        err << "trevak-cli plan: cannot read '" << path << "': " << std::strerror(errno ? errno : ENOENT) << "\n";
-        return false;
-    case TextListOpenResult::Utf16LE:
-    case TextListOpenResult::Utf16BE:
-        err << "trevak-cli plan: '" << path << "': "
-            << Utf16ToUtf8(TextListOpenMessage(opened)) << "\n";
+    if (!options.reportKind.empty() && !options.leftoverKind.empty()) {
+        reader.Error() << "write either --report or --leftover in one run\n";
         return false;
     }
-    const TextImportReport report = ReadTextList(reader, kind, lists);
-    if (report.m_badLineCount > 0)
-        err << path << ":\n" << Utf16ToUtf8(report.m_badLineText) << "\n";
+    if ((!options.reportKind.empty() || !options.leftoverKind.empty()) != !options.outFile.empty()) {
+        reader.Error() << (options.outFile.empty() ? "--report and --leftover need --out FILE\n"
+                                                   : "--out needs --report or --leftover\n");
+        return false;
+    }
+    if (haveMinimum && options.leftoverKind.empty()) {
+        reader.Error() << "--min goes with --leftover\n";
+        return false;
+    }
     return true;
 }
 
@@ -190,9 +175,7 @@ void PrintTable(const WireOptimize_Whole& job, std::ostream& out)
     if (row > 0) {
         // The total stock length in whole units, as the result table shows it.
         const double total = std::trunc(job.m_totalLength);
-        char buffer[40];
-        std::snprintf(buffer, sizeof buffer, "%.0f", total);
-        rows.push_back({u"共", u"", Widen(buffer), u"", Widen(std::to_string(job.m_totalBars)),
+        rows.push_back({u"共", u"", Widen(FormatFixed(total, 0)), u"", Widen(std::to_string(job.m_totalBars)),
                         PercentText(job.m_utilisation), u""});
     }
     std::vector<std::size_t> width(7, 0);
@@ -345,22 +328,39 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return 2;
 
     InputLists lists;
+    SettingsRecord settings;
     if (options.example) {
         lists = ExampleJobLists();
-    } else {
-        if (!options.cutFile.empty() && !ReadListFile(options.cutFile, LIST_CUT, lists, err))
+    } else if (!options.settingsFile.empty()) {
+        if (!LoadSettings(options.settingsFile, lists, settings)) {
+            err << "trevak-cli plan: cannot read the settings file '" << options.settingsFile << "'\n";
             return 2;
-        if (!options.stockFile.empty() && !ReadListFile(options.stockFile, LIST_STOCK, lists, err))
+        }
+        if (settings.m_maxLengthKinds < 0 || settings.m_maxLengthKinds > 5 || settings.m_speedLevel < 0 ||
+            settings.m_speedLevel > 5) {
+            err << "trevak-cli plan: '" << options.settingsFile
+                << "' holds a length-kinds limit or speed level outside 0 to 5\n";
+            return 2;
+        }
+    } else {
+        if (!options.cutFile.empty() && !ReadListFile("plan", options.cutFile, LIST_CUT, lists, err))
+            return 2;
+        if (!options.stockFile.empty() && !ReadListFile("plan", options.stockFile, LIST_STOCK, lists, err))
             return 2;
     }
+    // Options override the parameters of a settings file, which override the defaults.
+    const double trim = options.parameters.trim.value_or(settings.m_trimLength);
+    const double kerf = options.parameters.kerf.value_or(settings.m_kerfWidth);
+    const int32_t kinds = options.parameters.kinds.value_or(settings.m_maxLengthKinds);
+    const int32_t level = options.parameters.level.value_or(settings.m_speedLevel);
 
     // What the compute command does before the run.
     lists.MergeCutList();
     lists.MergeStockList();
     JobError check;
-    if (options.trim < 0)
+    if (trim < 0)
         return ReportProblem(options, check, u"剔除的料头长度不应小于 0 !", out, err);
-    if (options.kerf < 0)
+    if (kerf < 0)
         return ReportProblem(options, check, u"切割缝宽不应小于 0 !", out, err);
     if (lists.CutRowCount() == 0)
         return ReportProblem(options, check, u"请先输入下料信息!", out, err);
@@ -372,18 +372,36 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     MessageSink* previousSink = g_messageSink;
     g_messageSink = &messages;
     g_resultWindow = &hooks;
-    LoadJob(g_job, lists, options.trim, options.kerf, options.kinds, options.level);
+    LoadJob(g_job, lists, trim, kerf, kinds, level);
     JobError error;
     const bool planned = RunOptimisation(g_job, error);
     g_resultWindow = nullptr;
-    g_messageSink = previousSink;
 
     if (!planned) {
+        g_messageSink = previousSink;
         std::u16string message = JobErrorMessage(error);
         if (message.empty() && !messages.m_messages.empty())
             message = messages.m_messages.back();
         return ReportProblem(options, error, message, out, err);
     }
+
+    // The report asked for, written as the window's output command writes it,
+    // to the given file and not opened.
+    bool written = true;
+    if (options.reportKind == "txt")
+        written = WritePlanTextReport(g_job, options.outFile);
+    else if (options.reportKind == "doc")
+        written = WritePlanDocument(g_job, !g_job.m_markSpec.empty(), options.outFile, false);
+    else if (options.leftoverKind == "txt")
+        written = WriteLeftoverTextReport(g_job, options.minimumLeftover, options.outFile);
+    else if (options.leftoverKind == "doc")
+        written = WriteLeftoverDocument(g_job, options.minimumLeftover, options.outFile, false);
+    g_messageSink = previousSink;
+    if (!written) {
+        err << "trevak-cli plan: cannot write '" << options.outFile << "'\n";
+        return 2;
+    }
+
     if (options.json)
         WritePlanJson(g_job, out);
     else

@@ -3,13 +3,16 @@
 #include <vector>
 
 #include "cli/PlanCommand.h"
+#include "cli/SettingsCommands.h"
 
 namespace {
 
 const char* const USAGE =
     "Trevak线材下料优化 - command line\n"
-    "usage: trevak-cli plan [options]   plan a job and print the cutting patterns\n"
-    "       trevak-cli plan --help      options of the plan command\n";
+    "usage: trevak-cli plan [options]          plan a job, print the cutting patterns, write reports\n"
+    "       trevak-cli save-settings [options] write lists and parameters as a settings file\n"
+    "       trevak-cli show-settings FILE      print the lists and parameters of a settings file\n"
+    "       trevak-cli COMMAND --help          options of a command\n";
 
 }  // namespace
 
@@ -24,6 +27,10 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "plan")
         return RunPlanCommand(args, std::cout, std::cerr);
+    if (command == "save-settings")
+        return RunSaveSettingsCommand(args, std::cout, std::cerr);
+    if (command == "show-settings")
+        return RunShowSettingsCommand(args, std::cout, std::cerr);
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << USAGE;
         return 0;

@@ -1,6 +1,5 @@
 #include "engine/ResultText.h"
 
-#include <cstdio>
 
 #include "reports/FormatLength.h"
 
@@ -24,9 +23,8 @@ std::u16string PatternText(const WireCombine& pattern)
 
 std::u16string PercentText(double fraction)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1f%%", fraction * 100);
-    return Widen(buffer);
+    // Formatted without the process locale: a point, whatever the user's settings.
+    return Widen(FormatFixed(fraction * 100, 1) + "%");
 }
 
 namespace {

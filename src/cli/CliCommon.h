@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "workbench/InputLists.h"
+
+// Pieces shared by the commands of the command line.
+
+// The cutting parameters as options; an option not given stays empty, so that
+// a settings file or the defaults fill it.
+struct ParameterOptions {
+    std::optional<double> trim;
+    std::optional<double> kerf;
+    std::optional<int32_t> kinds;
+    std::optional<int32_t> level;
+};
+
+// Walks an argument list: the option at `i` and its value.
+class ArgumentReader {
+public:
+    ArgumentReader(const char* command, const std::vector<std::string>& args, std::ostream& err)
+        : m_command(command), m_args(args), m_err(err)
+    {
+    }
+
+    bool Done() const { return m_i >= m_args.size(); }
+    const std::string& Option() const { return m_args[m_i]; }
+    void Next() { ++m_i; }
+
+    // The value after the current option; false (with a message) when missing.
+    bool Value(std::string& value);
+    // Reads --trim, --kerf, --kinds and --level; false when the current option
+    // is none of them. `ok` turns false on a bad value (message written).
+    bool Parameter(ParameterOptions& parameters, bool& ok);
+    // Writes "trevak-cli COMMAND: text".
+    std::ostream& Error();
+
+private:
+    const char* m_command;
+    const std::vector<std::string>& m_args;
+    std::ostream& m_err;
+    std::size_t m_i = 0;
+};
+
+// Reads a text list file into the lists with the import rules (no replace
+// question: rows are appended). Bad lines are reported on err with the
+// bad-line report text; false (with a message naming the file) when the file
+// cannot be read.
+bool ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err);
+
+std::string Utf8(const std::u16string& text);

@@ -1,0 +1,109 @@
+#include "cli/SettingsCommands.h"
+
+#include "cli/CliCommon.h"
+#include "reports/FormatLength.h"
+#include "workbench/SettingsFile.h"
+
+namespace {
+
+const char* const SAVE_USAGE =
+    "usage: trevak-cli save-settings --cut FILE --stock FILE [--trim X] [--kerf X] [--kinds N] [--level N]\n"
+    "                                --out QRMCfg.txt\n"
+    "  Writes both lists (text list files) and the parameters as the program's settings file.\n";
+
+const char* const SHOW_USAGE = "usage: trevak-cli show-settings FILE\n";
+
+// The captions of the length-kinds choices, as the window's combo box shows them.
+const char* KindsCaption(int32_t kinds)
+{
+    static const char* const captions[] = {"不限制", "1 种", "2 种", "3 种", "4 种", "5 种"};
+    return kinds >= 0 && kinds <= 5 ? captions[kinds] : "?";
+}
+
+}  // namespace
+
+int RunSaveSettingsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    ArgumentReader reader("save-settings", args, err);
+    std::string cutFile, stockFile, outFile;
+    ParameterOptions parameters;
+    for (; !reader.Done(); reader.Next()) {
+        const std::string a = reader.Option();
+        bool ok = true;
+        if (reader.Parameter(parameters, ok)) {
+            if (!ok)
+                return 2;
+        } else if (a == "--cut") {
+            if (!reader.Value(cutFile))
+                return 2;
+        } else if (a == "--stock") {
+            if (!reader.Value(stockFile))
+                return 2;
+        } else if (a == "--out") {
+            if (!reader.Value(outFile))
+                return 2;
+        } else if (a == "--help" || a == "-h") {
+            err << SAVE_USAGE;
+            return 2;
+        } else {
+            reader.Error() << "unknown option '" << a << "'\n" << SAVE_USAGE;
+            return 2;
+        }
+    }
+    if (outFile.empty()) {
+        reader.Error() << "needs --out FILE\n" << SAVE_USAGE;
+        return 2;
+    }
+    InputLists lists;
+    if (!cutFile.empty() && !ReadListFile("save-settings", cutFile, LIST_CUT, lists, err))
+        return 2;
+    if (!stockFile.empty() && !ReadListFile("save-settings", stockFile, LIST_STOCK, lists, err))
+        return 2;
+    SettingsRecord record;
+    record.m_trimLength = parameters.trim.value_or(record.m_trimLength);
+    record.m_kerfWidth = parameters.kerf.value_or(record.m_kerfWidth);
+    record.m_maxLengthKinds = parameters.kinds.value_or(record.m_maxLengthKinds);
+    record.m_speedLevel = parameters.level.value_or(record.m_speedLevel);
+    if (!SaveSettings(outFile, lists, record)) {
+        reader.Error() << "cannot write '" << outFile << "'\n";
+        return 2;
+    }
+    out << outFile << ": " << lists.CutRowCount() << " cut rows, " << lists.StockRowCount() << " stock rows\n";
+    return 0;
+}
+
+int RunShowSettingsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.size() != 1 || args[0] == "--help" || args[0] == "-h") {
+        err << SHOW_USAGE;
+        return 2;
+    }
+    InputLists lists;
+    SettingsRecord record;
+    if (!LoadSettings(args[0], lists, record)) {
+        err << "trevak-cli show-settings: cannot read '" << args[0] << "'\n";
+        return 2;
+    }
+    out << "下料 " << lists.CutRowCount() << " 行  (规格  长度  数量  标记)\n";
+    for (std::size_t i = 0; i < lists.CutRowCount(); ++i)
+        out << "  " << Utf8(lists.m_cutSpec[i]) << "  " << FormatLength(lists.m_cutLength[i]) << "  "
+            << lists.m_cutQuantity[i] << "  " << Utf8(lists.m_cutMark[i]) << "\n";
+    out << "原料 " << lists.StockRowCount() << " 行  (规格  长度  库存数量  优先使用)\n";
+    for (std::size_t i = 0; i < lists.StockRowCount(); ++i) {
+        const int32_t q = lists.m_stockQuantity[i];
+        out << "  " << Utf8(lists.m_stockSpec[i]) << "  " << FormatLength(lists.m_stockLength[i]) << "  ";
+        // Unlimited stock keeps the count last entered (shown in brackets).
+        if (q > 0)
+            out << q;
+        else if (q < -1)
+            out << "不限 (" << -int64_t(q) << ")";
+        else
+            out << "不限";
+        out << (lists.m_stockPriority[i] == 1 ? "  优先" : "") << "\n";
+    }
+    out << "剔除料头 " << FormatLength(record.m_trimLength) << "\n";
+    out << "切割缝宽 " << FormatLength(record.m_kerfWidth) << "\n";
+    out << "长度种类不超过 " << KindsCaption(record.m_maxLengthKinds) << "\n";
+    out << "速度等级 " << record.m_speedLevel << " (0 最优 … 5 最快)\n";
+    return 0;
+}

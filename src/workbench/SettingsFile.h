@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "workbench/InputLists.h"
+
+// The settings file "Config/QRMCfg.txt" beside the program: both input lists
+// and the six cutting parameters, kept from one run of the program to the next.
+//
+// Layout, one item a line, fields of a row separated by two blanks, CR LF line
+// ends, code page 936:
+//
+//   20260430                                  version stamp
+//   n_cut                                     then n_cut lines: length  quantity  specification  mark
+//   n_stock                                   then n_stock lines: length  quantity  specification  priority
+//   kerf width, reserved value, reserved integer, maximum length kinds, trim length, speed level
+//
+// A file whose first number is 20231127 or less is the older layout: it has no
+// version stamp (the first number is n_cut) and its stock rows have no
+// priority (read as 0). The current layout is always written.
+//
+// Numbers are read and written with "." as the decimal point whatever the
+// process locale. Reals are written in the shortest form that reads back to
+// the same value (2995, 1234.5, 1234567, 0.30000000000000004); a value that is
+// not a finite number, which the editing dialogs never let through, is written
+// as 0 so that the file stays readable.
+//
+// Texts. The token "QQWWSSAA1122" stands for an empty mark, and also for an
+// empty specification, so that both come back empty; a text typed as that very
+// token therefore comes back empty too. Reading splits a line at white space,
+// so a white-space character inside a text (blank, tab, line feed, vertical
+// tab, form feed, carriage return) is written as "_". A text longer than 99
+// UTF-16 code units is cut to 99 (a surrogate pair is never split). A
+// character without a code-page-936 form is written as "?".
+//
+// Damaged files. A row is read from one line holding exactly its fields, a
+// count or a parameter from a line holding only that number; lines without
+// any token are passed over. Reading stops at the first line that breaks this
+// rule, at a count below 0, at a token that is not the number expected (an
+// integer must be all digits, with an optional sign, within the 32-bit range;
+// a real must be a finite number in plain or exponent notation), at a text
+// longer than 99 code units, and at the end of the file. What was read
+// completely before that point is kept; the rows and parameters after it are
+// not read (the parameters keep their defaults). A count larger than the rows
+// present therefore keeps the rows present and reads nothing after them.
+
+// Version stamp written as the first line, and the last stamp-less version.
+constexpr int32_t SETTINGS_VERSION = 20260430;
+constexpr int32_t SETTINGS_OLDER_LAYOUT_LAST = 20231127;
+
+// The token written for an empty mark (and an empty specification).
+inline constexpr const char* EMPTY_TEXT_TOKEN = "QQWWSSAA1122";
+
+// The six parameters with their defaults.
+struct SettingsRecord {
+    double m_kerfWidth = 10;
+    double m_reservedValue = 10;
+    int32_t m_reservedInteger = 0;  // not used; written back as it was read
+    int32_t m_maxLengthKinds = 0;   // index in the "maximum length kinds" combo box
+    double m_trimLength = 0;
+    int32_t m_speedLevel = 1;
+};
+
+// "Config/QRMCfg.txt" under the program's folder (UTF-8 paths).
+std::string SettingsFilePath(const std::string& programFolder);
+
+// Empties both lists, sets the record to its defaults and reads the file at
+// path (UTF-8) into them. Returns false when the file could not be opened;
+// a damaged file is read as far as it is sound and returns true.
+bool LoadSettings(const std::string& path, InputLists& lists, SettingsRecord& record);
+
+// Writes the lists and the record to path. The content goes to a new file
+// beside it (path + ".new"), which replaces the old file only once it has been
+// written completely; the folder is created when missing. Returns false when
+// the folder, the new file or the replacement failed: the old file is then
+// left as it was.
+bool SaveSettings(const std::string& path, const InputLists& lists, const SettingsRecord& record);
