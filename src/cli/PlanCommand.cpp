@@ -15,6 +15,7 @@
 #include "exchange/ExampleLists.h"
 #include "exchange/TextListFile.h"
 #include "reports/FormatLength.h"
+#include "reports/SpreadsheetReports.h"
 #include "reports/TextReports.h"
 #include "reports/WordReports.h"
 #include "workbench/SettingsFile.h"
@@ -54,7 +55,7 @@ public:
 const char* const USAGE =
     "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
     "                       [--trim X] [--kerf X] [--kinds N] [--level N] [--json]\n"
-    "                       [--report txt|doc --out FILE] [--leftover txt|doc [--min X] --out FILE]\n"
+    "                       [--report txt|doc|xlsx --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
     "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
     "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
     "  --example        plan the built-in example job instead of files\n"
@@ -65,7 +66,8 @@ const char* const USAGE =
     "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
     "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
     "  --json           print the plan as JSON\n"
-    "  --report KIND    write the plan report (txt: text, doc: rich-text document) to --out FILE\n"
+    "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook)\n"
+    "                   to --out FILE\n"
     "  --leftover KIND  write the leftover report to --out FILE, leftovers of at least --min X (default 100)\n";
 
 bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, std::ostream& err)
@@ -94,8 +96,8 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
             std::string& kind = a == "--report" ? options.reportKind : options.leftoverKind;
             if (!reader.Value(kind))
                 return false;
-            if (kind != "txt" && kind != "doc") {
-                reader.Error() << a << " takes txt or doc, not '" << kind << "'\n";
+            if (kind != "txt" && kind != "doc" && kind != "xlsx") {
+                reader.Error() << a << " takes txt, doc or xlsx, not '" << kind << "'\n";
                 return false;
             }
         } else if (a == "--min") {
@@ -388,6 +390,7 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     // The report asked for, written as the window's output command writes it,
     // to the given file and not opened.
     bool written = true;
+    std::u16string writeError;
     if (options.reportKind == "txt")
         written = WritePlanTextReport(g_job, options.outFile);
     else if (options.reportKind == "doc")
@@ -396,9 +399,16 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         written = WriteLeftoverTextReport(g_job, options.minimumLeftover, options.outFile);
     else if (options.leftoverKind == "doc")
         written = WriteLeftoverDocument(g_job, options.minimumLeftover, options.outFile, false);
+    else if (options.reportKind == "xlsx")
+        written = WritePlanWorkbook(g_job, !g_job.m_markSpec.empty(), options.outFile, writeError);
+    else if (options.leftoverKind == "xlsx")
+        written = WriteLeftoverWorkbook(g_job, options.minimumLeftover, options.outFile, writeError);
     g_messageSink = previousSink;
     if (!written) {
-        err << "trevak-cli plan: cannot write '" << options.outFile << "'\n";
+        err << "trevak-cli plan: cannot write '" << options.outFile << "'";
+        if (!writeError.empty())
+            err << ": " << Utf16ToUtf8(writeError);
+        err << "\n";
         return 2;
     }
 

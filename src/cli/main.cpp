@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ListCommands.h"
 #include "cli/PlanCommand.h"
 #include "cli/SettingsCommands.h"
 
@@ -12,6 +13,12 @@ const char* const USAGE =
     "usage: trevak-cli plan [options]          plan a job, print the cutting patterns, write reports\n"
     "       trevak-cli save-settings [options] write lists and parameters as a settings file\n"
     "       trevak-cli show-settings FILE      print the lists and parameters of a settings file\n"
+    "       trevak-cli import cut|stock FILE [--json]\n"
+    "                                          read a list file (text, .xls, .xlsx) and print its rows\n"
+    "       trevak-cli export cut|stock --from FILE --out FILE\n"
+    "                                          write a list file as text or, for an .xls/.xlsx name, a workbook\n"
+    "       trevak-cli example cut|stock [--txt FILE] [--xlsx FILE]\n"
+    "                                          write the example list file(s)\n"
     "       trevak-cli COMMAND --help          options of a command\n";
 
 }  // namespace
@@ -31,6 +38,12 @@ int main(int argc, char** argv)
         return RunSaveSettingsCommand(args, std::cout, std::cerr);
     if (command == "show-settings")
         return RunShowSettingsCommand(args, std::cout, std::cerr);
+    if (command == "import")
+        return RunImportCommand(args, std::cout, std::cerr);
+    if (command == "export")
+        return RunExportCommand(args, std::cout, std::cerr);
+    if (command == "example")
+        return RunExampleCommand(args, std::cout, std::cerr);
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << USAGE;
         return 0;

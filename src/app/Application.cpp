@@ -1,0 +1,45 @@
+#include "app/Application.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include "app/AppFolders.h"
+#include "app/AppResources.h"
+#include "app/DesktopOpener.h"
+#include "app/DialogUnits.h"
+#include "app/Prompts.h"
+#include "engine/Messages.h"
+#include "workbench/window/CParvexDlg.h"
+
+int RunApplication(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Trevak"));
+    QApplication::setApplicationVersion(QStringLiteral("2026.04.30"));
+
+    InitAppResources();
+    QApplication::setWindowIcon(AppIcon());
+
+    const QFont font = MakeDialogFont();
+    SetDialogFont(font);
+    QApplication::setFont(font);
+
+    SetUpFolders();
+
+    QtPrompts prompts;
+    SetAppPrompts(&prompts);
+    DesktopOpener shell;
+    SetAppShell(&shell);
+    PromptsMessageSink sink;
+    g_messageSink = &sink;
+
+    {
+        CParvexDlg window;
+        window.exec();
+    }
+
+    g_messageSink = nullptr;
+    SetAppShell(nullptr);
+    SetAppPrompts(nullptr);
+    return 0;
+}

@@ -1,0 +1,269 @@
+#include "cli/ListCommands.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "cli/CliCommon.h"
+#include "cli/JsonWriter.h"
+#include "exchange/ExampleFiles.h"
+#include "exchange/SpreadsheetListFile.h"
+#include "exchange/TextListFile.h"
+#include "reports/ReportFile.h"
+
+namespace {
+
+const char* const IMPORT_USAGE =
+    "usage: trevak-cli import cut|stock FILE [--json]\n"
+    "  Reads a list file (text, .xls or .xlsx) and prints its rows; bad lines are reported on stderr.\n";
+
+const char* const EXPORT_USAGE =
+    "usage: trevak-cli export cut|stock --from FILE --out FILE\n"
+    "  Reads a list file and writes it again: a spreadsheet when the out name contains .xls, else text.\n";
+
+const char* const EXAMPLE_USAGE =
+    "usage: trevak-cli example cut|stock [--txt FILE] [--xlsx FILE]\n"
+    "  Writes the example list as a text file and/or a workbook.\n";
+
+bool ParseKind(const std::string& word, ListKind& kind)
+{
+    if (word == "cut") {
+        kind = LIST_CUT;
+        return true;
+    }
+    if (word == "stock") {
+        kind = LIST_STOCK;
+        return true;
+    }
+    return false;
+}
+
+// What reading a list file reported besides its rows.
+struct ListFileReport {
+    int64_t m_badLines = 0;
+    std::u16string m_text;
+};
+
+// Reads a text or spreadsheet list file and appends its rows. False, with a
+// message naming the file, when it cannot be read.
+bool ReadAnyListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists,
+                     ListFileReport& report, std::ostream& err)
+{
+    if (IsSpreadsheetName(path)) {
+        const SpreadsheetImportReport read = ImportSpreadsheetList(path, kind, lists);
+        if (!read.m_opened) {
+            err << "trevak-cli " << command << ": " << Utf8(read.m_error) << "\n";
+            return false;
+        }
+        if (read.m_truncated)
+            err << "trevak-cli " << command << ": '" << path
+                << "': the workbook is too large to be read whole; its last rows were not read\n";
+        report.m_badLines = read.m_reportedBadRowCount;
+        report.m_text = read.m_badRowText;
+    } else {
+        TextFileReader reader;
+        const TextListOpenResult opened = OpenTextList(path, reader);
+        switch (opened) {
+        case TextListOpenResult::Ok:
+            break;
+        case TextListOpenResult::CannotOpen:
+            err << "trevak-cli " << command << ": cannot read '" << path
+                << "': " << std::strerror(errno ? errno : ENOENT) << "\n";
+            return false;
+        case TextListOpenResult::Utf16LE:
+        case TextListOpenResult::Utf16BE:
+            err << "trevak-cli " << command << ": '" << path << "': " << Utf8(TextListOpenMessage(opened)) << "\n";
+            return false;
+        }
+        const TextImportReport read = ReadTextList(reader, kind, lists);
+        report.m_badLines = read.m_badLineCount;
+        report.m_text = read.m_badLineText;
+    }
+    if (report.m_badLines > 0)
+        err << path << ":\n" << Utf8(report.m_text) << "\n";
+    return true;
+}
+
+std::size_t RowCount(const InputLists& lists, ListKind kind)
+{
+    return kind == LIST_CUT ? lists.CutRowCount() : lists.StockRowCount();
+}
+
+void PrintRows(const InputLists& lists, ListKind kind, std::ostream& out)
+{
+    const char* const separator = "   ";
+    if (kind == LIST_CUT) {
+        for (std::size_t i = 0; i < lists.CutRowCount(); ++i)
+            out << Utf8(lists.m_cutSpec[i]) << separator << FormatRealExact(lists.m_cutLength[i]) << separator
+                << lists.m_cutQuantity[i] << separator << Utf8(lists.m_cutMark[i]) << "\n";
+        return;
+    }
+    for (std::size_t i = 0; i < lists.StockRowCount(); ++i) {
+        out << Utf8(lists.m_stockSpec[i]) << separator << FormatRealExact(lists.m_stockLength[i]) << separator;
+        if (lists.m_stockQuantity[i] < 1)
+            out << "不限";
+        else
+            out << lists.m_stockQuantity[i];
+        if (lists.m_stockPriority[i] == 1)
+            out << separator << "优先";
+        out << "\n";
+    }
+}
+
+void PrintJson(const InputLists& lists, ListKind kind, const ListFileReport& report, std::ostream& out)
+{
+    JsonWriter w;
+    w.BeginObject();
+    w.Key("rows");
+    w.BeginArray();
+    for (std::size_t i = 0; i < RowCount(lists, kind); ++i) {
+        w.BeginArray();
+        if (kind == LIST_CUT) {
+            w.String(lists.m_cutSpec[i]);
+            w.Number(lists.m_cutLength[i]);
+            w.Integer(lists.m_cutQuantity[i]);
+            w.String(lists.m_cutMark[i]);
+        } else {
+            w.String(lists.m_stockSpec[i]);
+            w.Number(lists.m_stockLength[i]);
+            w.Integer(lists.m_stockQuantity[i]);
+            w.Integer(lists.m_stockPriority[i]);
+        }
+        w.EndArray();
+    }
+    w.EndArray();
+    w.Key("badLines");
+    w.Integer(report.m_badLines);
+    w.Key("report");
+    w.String(report.m_text);
+    w.EndObject();
+    out << w.Text() << "\n";
+}
+
+}  // namespace
+
+int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    ArgumentReader reader("import", args, err);
+    std::vector<std::string> words;
+    bool json = false;
+    for (; !reader.Done(); reader.Next()) {
+        const std::string& a = reader.Option();
+        if (a == "--json") {
+            json = true;
+        } else if (a == "--help" || a == "-h") {
+            err << IMPORT_USAGE;
+            return 2;
+        } else if (a.size() > 1 && a[0] == '-') {
+            reader.Error() << "unknown option '" << a << "'\n" << IMPORT_USAGE;
+            return 2;
+        } else {
+            words.push_back(a);
+        }
+    }
+    ListKind kind = LIST_CUT;
+    if (words.size() != 2 || !ParseKind(words[0], kind)) {
+        reader.Error() << "needs cut or stock and a file\n" << IMPORT_USAGE;
+        return 2;
+    }
+    InputLists lists;
+    ListFileReport report;
+    if (!ReadAnyListFile("import", words[1], kind, lists, report, err))
+        return 2;
+    if (json)
+        PrintJson(lists, kind, report, out);
+    else
+        PrintRows(lists, kind, out);
+    return 0;
+}
+
+int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    ArgumentReader reader("export", args, err);
+    std::vector<std::string> words;
+    std::string from, to;
+    for (; !reader.Done(); reader.Next()) {
+        const std::string& a = reader.Option();
+        if (a == "--from") {
+            if (!reader.Value(from))
+                return 2;
+        } else if (a == "--out") {
+            if (!reader.Value(to))
+                return 2;
+        } else if (a == "--help" || a == "-h") {
+            err << EXPORT_USAGE;
+            return 2;
+        } else if (a.size() > 1 && a[0] == '-') {
+            reader.Error() << "unknown option '" << a << "'\n" << EXPORT_USAGE;
+            return 2;
+        } else {
+            words.push_back(a);
+        }
+    }
+    ListKind kind = LIST_CUT;
+    if (words.size() != 1 || !ParseKind(words[0], kind) || from.empty() || to.empty()) {
+        reader.Error() << "needs cut or stock, --from FILE and --out FILE\n" << EXPORT_USAGE;
+        return 2;
+    }
+    InputLists lists;
+    ListFileReport report;
+    if (!ReadAnyListFile("export", from, kind, lists, report, err))
+        return 2;
+    if (IsSpreadsheetName(to)) {
+        std::u16string error;
+        if (!ExportSpreadsheetList(to, kind, lists, error)) {
+            reader.Error() << Utf8(error) << "\n";
+            return 2;
+        }
+    } else if (!WriteTextList(to, kind, lists)) {
+        reader.Error() << "cannot write '" << to << "'\n";
+        return 2;
+    }
+    out << to << ": " << RowCount(lists, kind) << " rows\n";
+    return 0;
+}
+
+int RunExampleCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    ArgumentReader reader("example", args, err);
+    std::vector<std::string> words;
+    std::string txt, xlsx;
+    for (; !reader.Done(); reader.Next()) {
+        const std::string& a = reader.Option();
+        if (a == "--txt") {
+            if (!reader.Value(txt))
+                return 2;
+        } else if (a == "--xlsx") {
+            if (!reader.Value(xlsx))
+                return 2;
+        } else if (a == "--help" || a == "-h") {
+            err << EXAMPLE_USAGE;
+            return 2;
+        } else if (a.size() > 1 && a[0] == '-') {
+            reader.Error() << "unknown option '" << a << "'\n" << EXAMPLE_USAGE;
+            return 2;
+        } else {
+            words.push_back(a);
+        }
+    }
+    ListKind kind = LIST_CUT;
+    if (words.size() != 1 || !ParseKind(words[0], kind) || (txt.empty() && xlsx.empty())) {
+        reader.Error() << "needs cut or stock and --txt FILE or --xlsx FILE\n" << EXAMPLE_USAGE;
+        return 2;
+    }
+    if (!txt.empty()) {
+        if (!WriteTextExampleFile(txt, kind)) {
+            reader.Error() << "cannot write '" << txt << "'\n";
+            return 2;
+        }
+        out << txt << "\n";
+    }
+    if (!xlsx.empty()) {
+        std::u16string error;
+        if (!WriteExampleWorkbook(xlsx, kind, error)) {
+            reader.Error() << Utf8(error) << "\n";
+            return 2;
+        }
+        out << xlsx << "\n";
+    }
+    return 0;
+}

@@ -1,0 +1,658 @@
+#include "reports/SpreadsheetReports.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "reports/FormatLength.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The palette: red, green, blue and whether a label on it is black.
+
+struct PaletteEntry {
+    uint8_t red, green, blue;
+    bool blackText;
+};
+
+const PaletteEntry PALETTE[SEGMENT_PALETTE_SIZE] = {
+    {255, 102, 0, false},   {255, 153, 0, false},   {255, 204, 0, true},    {255, 204, 153, true},
+    {128, 128, 0, false},   {153, 204, 0, false},   {255, 255, 0, true},    {255, 255, 153, true},
+    {0, 128, 0, false},     {41, 153, 102, false},  {0, 255, 0, true},      {204, 255, 204, true},
+    {0, 128, 128, false},   {41, 204, 204, true},   {0, 255, 255, true},    {204, 255, 255, true},
+    {41, 41, 153, false},   {0, 0, 255, false},     {41, 102, 255, false},  {0, 204, 255, true},
+    {153, 204, 255, true},  {102, 102, 153, false}, {128, 0, 128, false},   {153, 41, 102, false},
+    {204, 153, 255, true},  {128, 128, 128, false}, {150, 150, 150, false}, {192, 192, 192, true},
+    {0, 41, 102, false},    {128, 0, 0, false},     {255, 0, 0, false},     {255, 0, 255, false},
+    {255, 153, 204, true},  {153, 41, 0, false},
+};
+
+const PaletteEntry& PaletteAt(int index)
+{
+    int i = index % SEGMENT_PALETTE_SIZE;
+    if (i < 0)
+        i += SEGMENT_PALETTE_SIZE;
+    return PALETTE[i];
+}
+
+// Two piece lengths are the same piece when they differ by less than this.
+const double SAME_LENGTH = 0.00001;
+
+// ---------------------------------------------------------------------------
+// Fixed styles and colours (0xBBGGRR).
+
+const uint32_t BLACK = 0;
+const uint32_t WHITE = 0xFFFFFF;
+const uint32_t TITLE_FILL = 0xB4E0C6;   // 198, 224, 180
+const uint32_t HEADER_FILL = 0xCCF2FF;  // 255, 242, 204
+const uint32_t BAND_FILL = 0xFFFFCC;    // 204, 255, 255
+
+const int32_t LINE_NONE = 0;
+const int32_t LINE_CONTINUOUS = 1;
+const int32_t WEIGHT_THIN = 2;
+const int32_t WEIGHT_MEDIUM = 3;
+
+// The segment diagram: column I (9) holds the first per cent of a bar, column
+// DD (108) the hundredth; H (8) and DE (109) carry the specification.
+const int32_t DIAGRAM_OFFSET = 8;
+const int32_t DIAGRAM_FIRST = 9;
+const int32_t DIAGRAM_LAST = 108;
+const int32_t LEFT_LABEL = 8;
+const int32_t RIGHT_LABEL = 109;
+const int PER_CENT_COLUMNS = 100;
+
+const int32_t FIRST_BODY_ROW = 3;
+
+const char16_t* const PLAN_TITLE = u"Trevak线材下料优化---下料组合统计";
+const char16_t* const STOCK_TITLE = u"Trevak线材下料优化---原料统计";
+const char16_t* const LEFTOVER_TITLE = u"Trevak线材下料优化---余料统计";
+const char16_t* const NO_APPLICATION = u"未找到 Excel 软件，请先安装 Excel !";
+
+std::u16string Ascii(const std::string& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+std::u16string Count(int64_t value)
+{
+    return Ascii(std::to_string(value));
+}
+
+std::u16string Length(double value)
+{
+    return Ascii(FormatLength(value));
+}
+
+// "%.1f%%" of fraction x 100, with "." whatever the locale.
+std::u16string Percent(double fraction)
+{
+    return Ascii(FormatFixed(fraction * 100, 1)) + u"%";
+}
+
+// "=C%d*D%d" with row twice.
+std::u16string ProductFormula(int32_t row)
+{
+    const std::u16string r = Count(row);
+    return u"=C" + r + u"*D" + r;
+}
+
+// "=SUM(X%d:X%d)" over one column.
+std::u16string SumFormula(char16_t column, int32_t first, int32_t last)
+{
+    return std::u16string(u"=SUM(") + column + Count(first) + u":" + column + Count(last) + u")";
+}
+
+// Selects the rectangle between two cells given in any order, as the
+// spreadsheet application reads a range such as A3:E2 (no body rows) as A2:E3.
+void Select(SpreadsheetConnection& c, int32_t column1, int32_t row1, int32_t column2, int32_t row2)
+{
+    c.SelectRange(std::min(column1, column2), std::min(row1, row2), std::max(column1, column2),
+                  std::max(row1, row2));
+}
+
+void CellBorder(SpreadsheetConnection& c)
+{
+    c.SetBorder(LINE_CONTINUOUS, WEIGHT_THIN);
+}
+
+void TitleStyle(SpreadsheetConnection& c)
+{
+    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
+    c.SetFont(true, 14, BLACK);
+    c.CentreCells();
+    c.SetRowHeight(30);
+    c.SetFill(TITLE_FILL);
+}
+
+void HeaderStyle(SpreadsheetConnection& c)
+{
+    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
+    c.SetFont(true, 11, BLACK);
+    c.CentreCells();
+    c.SetRowHeight(19);
+    c.SetFill(HEADER_FILL);
+}
+
+void BodyStyle(SpreadsheetConnection& c)
+{
+    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
+    c.SetFont(false, 11, BLACK);
+    c.CentreCells();
+    c.SetRowHeight(19);
+}
+
+void BandFill(SpreadsheetConnection& c)
+{
+    c.SetFill(BAND_FILL);
+}
+
+void ColumnWidths(SpreadsheetConnection& c, const std::vector<double>& widths)
+{
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        c.SelectRange(static_cast<int32_t>(i + 1), 1);
+        c.SetColumnWidth(widths[i]);
+    }
+}
+
+// The merged title over row 1, columns A to lastColumn.
+void Title(SpreadsheetConnection& c, int32_t lastColumn, const std::u16string& text)
+{
+    c.SelectRange(1, 1, lastColumn, 1);
+    c.Merge();
+    c.SetValue(text);
+    TitleStyle(c);
+}
+
+// Row 2: one bordered header text per column from A, then the header style.
+void HeaderRow(SpreadsheetConnection& c, const std::vector<std::u16string>& texts)
+{
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        c.SelectRange(static_cast<int32_t>(i + 1), 2);
+        c.SetValue(texts[i]);
+        CellBorder(c);
+    }
+    c.SelectRange(1, 2, static_cast<int32_t>(texts.size()), 2);
+    HeaderStyle(c);
+}
+
+void TextCell(SpreadsheetConnection& c, int32_t column, int32_t row, const std::u16string& text)
+{
+    c.SelectRange(column, row);
+    c.SetValue(text);
+    CellBorder(c);
+}
+
+void NumberCell(SpreadsheetConnection& c, int32_t column, int32_t row, double value)
+{
+    c.SelectRange(column, row);
+    c.SetValue(value);
+    CellBorder(c);
+}
+
+void FormulaCell(SpreadsheetConnection& c, int32_t column, int32_t row, const std::u16string& formula)
+{
+    c.SelectRange(column, row);
+    c.SetFormula(formula);
+    CellBorder(c);
+}
+
+int64_t CountAt(const std::vector<int64_t>& counts, std::size_t i)
+{
+    return i < counts.size() ? counts[i] : 0;
+}
+
+// The record that stands for a pattern whose mark records were never built:
+// all its bars, its pieces, no marks.
+WireCombine_Mark WholePatternRecord(const WireCombine& pattern)
+{
+    WireCombine_Mark record;
+    record.m_barCount = pattern.m_barCount;
+    record.m_pieceLength = pattern.m_pieceLength;
+    record.m_pieceCount = pattern.m_pieceCount;
+    record.m_pieceMark.assign(pattern.m_pieceLength.size(), MyString());
+    return record;
+}
+
+// ---------------------------------------------------------------------------
+// Worksheet 1, format A
+
+// "%sx%d" for the first piece length, "+%sx%d" for the others.
+std::u16string PiecesText(const WireCombine& pattern)
+{
+    std::u16string text;
+    for (std::size_t i = 0; i < pattern.m_pieceLength.size(); ++i) {
+        if (i > 0)
+            text += u"+";
+        text += Length(pattern.m_pieceLength[i]) + u"x" + Count(CountAt(pattern.m_pieceCount, i));
+    }
+    return text;
+}
+
+// The per cent of the bar at which a running sum ends: truncate(sum x 100 /
+// bar + 0.5), held within 0 to 100 so that no block leaves the diagram.
+int PerCentColumn(double sum, double barLength)
+{
+    const double w = sum * 100 / barLength + 0.5;
+    if (!(w >= 0))  // negative or not a number
+        return 0;
+    if (w >= PER_CENT_COLUMNS)
+        return PER_CENT_COLUMNS;
+    return static_cast<int>(w);
+}
+
+// One row of the segment diagram: a coloured, labelled block per piece that
+// reaches a new per cent of the bar, then the remnant block.
+void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& pattern, const MyString& spec,
+                SegmentColourRegistry& registry)
+{
+    const double barLength = pattern.m_barLength;
+    if (!(barLength > 0))
+        return;
+    int v = 1;
+    int w = -1;  // no piece yet
+    double sum = 0;
+    int64_t walked = 0;
+    for (std::size_t i = 0; i < pattern.m_pieceLength.size() && v <= PER_CENT_COLUMNS; ++i) {
+        const double piece = pattern.m_pieceLength[i];
+        const int64_t count = CountAt(pattern.m_pieceCount, i);
+        // Once v passes 100 no later piece can get a block, nor can the remnant.
+        for (int64_t k = 0; k < count && v <= PER_CENT_COLUMNS && walked < SEGMENT_PIECE_LIMIT; ++k, ++walked) {
+            sum += piece;
+            w = PerCentColumn(sum, barLength);
+            if (w < v)
+                continue;  // too short to reach the next per cent
+            c.SelectRange(v + DIAGRAM_OFFSET, row, w + DIAGRAM_OFFSET, row);
+            c.Merge();
+            c.SetValue(Length(piece));
+            CellBorder(c);
+            c.CentreCells();
+            const int index = registry.IndexOf(piece, spec);
+            c.SetFill(SegmentColour(index));
+            c.SetFont(false, 10, SegmentTextColour(index));
+            v = w + 1;
+        }
+    }
+    if (w > PER_CENT_COLUMNS - 1 || v > PER_CENT_COLUMNS)
+        return;
+    c.SelectRange(v + DIAGRAM_OFFSET, row, DIAGRAM_LAST, row);
+    c.Merge();
+    CellBorder(c);
+    c.SetFont(false, 10, BLACK);
+    c.CentreCells();
+}
+
+void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
+{
+    c.SelectSheet(1);
+    c.SetSheetName(u"下料组合(格式A)");
+    ColumnWidths(c, {8, 30, 18, 15, 22, 60, 15});
+    Title(c, 7, PLAN_TITLE);
+    HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"利用率", u"下料组合", u"余 长"});
+
+    int32_t row = FIRST_BODY_ROW;
+    int64_t n = 0;
+    for (const WireOptimize& group : job.m_groups) {
+        for (const WireCombine& pattern : group.m_patterns) {
+            ++n;
+            NumberCell(c, 1, row, static_cast<double>(n));
+            TextCell(c, 2, row, group.m_spec);
+            NumberCell(c, 3, row, pattern.m_barLength);
+            NumberCell(c, 4, row, static_cast<double>(pattern.m_barCount));
+            TextCell(c, 5, row, Percent(pattern.m_utilisation));
+            TextCell(c, 6, row, PiecesText(pattern));
+            NumberCell(c, 7, row, pattern.m_remnant);
+            c.SelectRange(LEFT_LABEL, row);
+            c.SetValue(group.m_spec);
+            c.SelectRange(RIGHT_LABEL, row);
+            c.SetValue(group.m_spec);
+            if (n % 2 == 0) {
+                c.SelectRange(1, row, 7, row);
+                BandFill(c);
+                c.SelectRange(LEFT_LABEL, row);
+                BandFill(c);
+                c.SelectRange(RIGHT_LABEL, row);
+                BandFill(c);
+            }
+            ++row;
+        }
+    }
+    const int32_t last = row - 1;
+
+    Select(c, 1, FIRST_BODY_ROW, 7, last);
+    BodyStyle(c);
+    for (const int32_t column : {LEFT_LABEL, RIGHT_LABEL}) {
+        Select(c, column, FIRST_BODY_ROW, column, last);
+        c.SetFont(false, 11, BLACK);
+        c.CentreCells();
+        c.SetRowHeight(19);
+    }
+    c.FitColumns(1, 1, 1);
+    c.FitColumns(2, 7, 3);
+    c.FitColumns(LEFT_LABEL, LEFT_LABEL, 2);
+    c.FitColumns(RIGHT_LABEL, RIGHT_LABEL, 2);
+
+    // The frame: a hundred narrow columns, one per per cent of a bar.
+    c.SelectRange(DIAGRAM_FIRST, 1, DIAGRAM_LAST, 1);
+    c.SetColumnWidth(1);
+    c.SelectRange(DIAGRAM_FIRST, 1, DIAGRAM_LAST, 1);
+    c.Merge();
+    c.SelectRange(DIAGRAM_FIRST, 2, DIAGRAM_LAST, 2);
+    c.Merge();
+    c.SetValue(u"分段示意图");
+    c.SetBorder(LINE_NONE, WEIGHT_THIN);
+    c.SetFont(false, 11, BLACK);
+    c.CentreCells();
+
+    SegmentColourRegistry registry;
+    row = FIRST_BODY_ROW;
+    for (const WireOptimize& group : job.m_groups) {
+        for (const WireCombine& pattern : group.m_patterns) {
+            DiagramRow(c, row, pattern, group.m_spec, registry);
+            ++row;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Worksheet 2, format B
+
+// Selects one column over a block's rows, merged when the block has more than one.
+void BlockColumn(SpreadsheetConnection& c, int32_t column, int32_t firstRow, int32_t rows)
+{
+    c.SelectRange(column, firstRow, column, firstRow + rows - 1);
+    if (rows >= 2)
+        c.Merge();
+}
+
+void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool withMarks)
+{
+    c.AddSheetAfter(1);
+    c.SelectSheet(2);
+    c.SetSheetName(u"下料组合(格式B)");
+    std::vector<double> widths = {8, 30, 18, 15, 22, 15, 30};
+    std::vector<std::u16string> header = {u"序 号", u"规   格", u"原料长度", u"数 量",
+                                          u"利用率", u"余 长",   u"下料组合"};
+    if (withMarks) {
+        widths.push_back(30);
+        header.push_back(u"标  记");
+    }
+    const int32_t lastColumn = withMarks ? 8 : 7;
+    ColumnWidths(c, widths);
+    Title(c, lastColumn, PLAN_TITLE);
+    HeaderRow(c, header);
+
+    int32_t row = FIRST_BODY_ROW;
+    int64_t n = 0;
+    int64_t block = 0;
+    for (const WireOptimize& group : job.m_groups) {
+        for (const WireCombine& pattern : group.m_patterns) {
+            ++n;
+            std::vector<WireCombine_Mark> fallback;
+            const std::vector<WireCombine_Mark>* records = &pattern.m_markRecords;
+            if (records->empty()) {
+                fallback.push_back(WholePatternRecord(pattern));
+                records = &fallback;
+            }
+            const std::size_t recordCount = records->size();
+            for (std::size_t g = 0; g < recordCount; ++g) {
+                const WireCombine_Mark& record = (*records)[g];
+                ++block;
+                // A record always holds the pieces of one bar; one without any
+                // still takes a row, so that its bars are listed.
+                const std::size_t entries = record.m_pieceLength.size();
+                const int32_t rows = static_cast<int32_t>(std::max<std::size_t>(entries, 1));
+
+                BlockColumn(c, 1, row, rows);
+                if (recordCount == 1) {
+                    c.SetValue(static_cast<double>(n));
+                } else {
+                    c.SetNumberFormat(u"@");
+                    c.SetValue(Count(n) + u"-" + Count(static_cast<int64_t>(g + 1)));
+                }
+                CellBorder(c);
+                BlockColumn(c, 2, row, rows);
+                c.SetValue(group.m_spec);
+                CellBorder(c);
+                BlockColumn(c, 3, row, rows);
+                c.SetValue(pattern.m_barLength);
+                CellBorder(c);
+                BlockColumn(c, 4, row, rows);
+                c.SetValue(static_cast<double>(record.m_barCount));
+                CellBorder(c);
+                BlockColumn(c, 5, row, rows);
+                c.SetValue(Percent(pattern.m_utilisation));
+                CellBorder(c);
+                BlockColumn(c, 6, row, rows);
+                c.SetValue(pattern.m_remnant);
+                CellBorder(c);
+
+                for (std::size_t j = 0; j < entries; ++j) {
+                    const int32_t pieceRow = row + static_cast<int32_t>(j);
+                    TextCell(c, 7, pieceRow,
+                             Length(record.m_pieceLength[j]) + u" x " + Count(CountAt(record.m_pieceCount, j)));
+                    if (withMarks)
+                        TextCell(c, 8, pieceRow, j < record.m_pieceMark.size() ? record.m_pieceMark[j] : MyString());
+                }
+                if (block % 2 == 0) {
+                    c.SelectRange(1, row, lastColumn, row + rows - 1);
+                    BandFill(c);
+                }
+                row += rows;
+            }
+        }
+    }
+    const int32_t last = row - 1;
+
+    Select(c, 1, FIRST_BODY_ROW, lastColumn, last);
+    BodyStyle(c);
+    c.FitColumns(1, 1, 1);
+    c.FitColumns(2, lastColumn, 3);
+}
+
+// ---------------------------------------------------------------------------
+// Worksheet 3, stock summary
+
+void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
+{
+    c.AddSheetAfter(2);
+    c.SelectSheet(3);
+    c.SetSheetName(u"原料统计");
+    ColumnWidths(c, {8, 30, 18, 15, 22, 22});
+    Title(c, 6, STOCK_TITLE);
+    HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"总 长", u"利用率"});
+
+    int32_t row = FIRST_BODY_ROW;
+    int64_t k = 0;
+    for (const WireOptimize& group : job.m_groups) {
+        for (std::size_t i = 0; i < group.m_usedLength.size() && i < group.m_usedBars.size(); ++i) {
+            const int64_t bars = group.m_usedBars[i];
+            if (bars <= 0)
+                continue;
+            ++k;
+            const double stockLength = group.m_usedLength[i];
+            const double total = static_cast<double>(bars) * stockLength;
+            const double pieces = i < group.m_usedPieceLength.size() ? group.m_usedPieceLength[i] : 0;
+            NumberCell(c, 1, row, static_cast<double>(k));
+            TextCell(c, 2, row, group.m_spec);
+            NumberCell(c, 3, row, stockLength);
+            NumberCell(c, 4, row, static_cast<double>(bars));
+            FormulaCell(c, 5, row, ProductFormula(row));
+            TextCell(c, 6, row, Percent(total > 0 ? pieces / total : 0));
+            if (k % 2 == 0) {
+                c.SelectRange(1, row, 6, row);
+                BandFill(c);
+            }
+            ++row;
+        }
+    }
+    const int32_t last = row - 1;
+
+    Select(c, 1, FIRST_BODY_ROW, 6, last);
+    BodyStyle(c);
+
+    const int32_t totals = last + 1;
+    TextCell(c, 3, totals, u"汇 总");
+    FormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
+    FormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
+    TextCell(c, 6, totals, Percent(job.m_utilisation));
+    c.SelectRange(3, totals, 6, totals);
+    HeaderStyle(c);
+
+    c.FitColumns(1, 1, 1);
+    c.FitColumns(2, 6, 4);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Piece colours
+
+uint32_t SegmentColour(int index)
+{
+    const PaletteEntry& entry = PaletteAt(index);
+    return static_cast<uint32_t>(entry.red) | static_cast<uint32_t>(entry.green) << 8 |
+           static_cast<uint32_t>(entry.blue) << 16;
+}
+
+bool SegmentTextIsBlack(int index)
+{
+    return PaletteAt(index).blackText;
+}
+
+uint32_t SegmentTextColour(int index)
+{
+    return SegmentTextIsBlack(index) ? BLACK : WHITE;
+}
+
+int SegmentColourRegistry::IndexOf(double length, const MyString& spec)
+{
+    for (std::size_t i = 0; i < m_length.size(); ++i) {
+        if (std::fabs(m_length[i] - length) < SAME_LENGTH && m_spec[i] == spec)
+            return static_cast<int>(i);
+    }
+    m_length.push_back(length);
+    m_spec.push_back(spec);
+    return static_cast<int>(m_length.size() - 1);
+}
+
+// ---------------------------------------------------------------------------
+// Workbooks
+
+void BuildPlanWorkbook(SpreadsheetConnection& connection, const WireOptimize_Whole& job, bool withMarks)
+{
+    FormatASheet(connection, job);
+    FormatBSheet(connection, job, withMarks);
+    StockSheet(connection, job);
+    connection.SelectSheet(1);
+    connection.ActivateSheet();
+}
+
+void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize_Whole& job, double minimumLength)
+{
+    SpreadsheetConnection& c = connection;
+    c.SelectSheet(1);
+    c.SetSheetName(u"余料");
+    ColumnWidths(c, {8, 40, 18, 15, 22});
+    Title(c, 5, LEFTOVER_TITLE);
+    HeaderRow(c, {u"序 号", u"规   格", u"长 度", u"数 量", u"总 长"});
+
+    int32_t row = FIRST_BODY_ROW;
+    int64_t k = 0;
+    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i) {
+        const double length = job.m_leftoverLength[i];
+        if (length < minimumLength)
+            continue;
+        ++k;
+        const int64_t quantity = CountAt(job.m_leftoverQuantity, i);
+        NumberCell(c, 1, row, static_cast<double>(k));
+        TextCell(c, 2, row, i < job.m_leftoverSpec.size() ? job.m_leftoverSpec[i] : MyString());
+        NumberCell(c, 3, row, length);
+        if (quantity <= 0) {
+            TextCell(c, 4, row, u"不限");
+            FormulaCell(c, 5, row, u"---");
+        } else {
+            NumberCell(c, 4, row, static_cast<double>(quantity));
+            FormulaCell(c, 5, row, ProductFormula(row));
+        }
+        if (k % 2 == 0) {
+            c.SelectRange(1, row, 5, row);
+            BandFill(c);
+        }
+        ++row;
+    }
+    const int32_t last = row - 1;
+
+    Select(c, 1, FIRST_BODY_ROW, 5, last);
+    BodyStyle(c);
+
+    const int32_t totals = last + 1;
+    TextCell(c, 3, totals, u"汇 总");
+    FormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
+    FormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
+    c.SelectRange(3, totals, 5, totals);
+    HeaderStyle(c);
+
+    c.FitColumns(1, 1, 1);
+    c.FitColumns(2, 5, 4);
+    c.SelectSheet(1);
+    c.ActivateSheet();
+}
+
+namespace {
+
+template <typename Build>
+bool WriteWorkbook(Build build, const std::string& path, std::u16string& error)
+{
+    SpreadsheetConnection connection;
+    if (!connection.Start()) {
+        error = NO_APPLICATION;
+        return false;
+    }
+    build(connection);
+    const bool saved = connection.SaveAs(path, error);
+    connection.Release();
+    return saved;
+}
+
+template <typename Build>
+bool ShowWorkbook(Build build, std::string& savedPath)
+{
+    savedPath.clear();
+    SpreadsheetConnection connection;
+    if (!connection.Start())
+        return false;
+    build(connection);
+    const bool shown = connection.ShowToUser(savedPath);
+    connection.Release();
+    return shown;
+}
+
+}  // namespace
+
+bool WritePlanWorkbook(const WireOptimize_Whole& job, bool withMarks, const std::string& path,
+                       std::u16string& error)
+{
+    return WriteWorkbook([&](SpreadsheetConnection& c) { BuildPlanWorkbook(c, job, withMarks); }, path, error);
+}
+
+bool WriteLeftoverWorkbook(const WireOptimize_Whole& job, double minimumLength, const std::string& path,
+                           std::u16string& error)
+{
+    return WriteWorkbook([&](SpreadsheetConnection& c) { BuildLeftoverWorkbook(c, job, minimumLength); }, path,
+                         error);
+}
+
+bool ShowPlanWorkbook(const WireOptimize_Whole& job, bool withMarks, std::string& savedPath)
+{
+    return ShowWorkbook([&](SpreadsheetConnection& c) { BuildPlanWorkbook(c, job, withMarks); }, savedPath);
+}
+
+bool ShowLeftoverWorkbook(const WireOptimize_Whole& job, double minimumLength, std::string& savedPath)
+{
+    return ShowWorkbook([&](SpreadsheetConnection& c) { BuildLeftoverWorkbook(c, job, minimumLength); },
+                        savedPath);
+}

@@ -1,0 +1,492 @@
+#include "workbench/controls/MyListCtrl.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+const QColor MyListCtrl::STRIPE_COLOUR(230, 230, 230);
+const QColor MyListCtrl::FLAGGED_COLOUR(255, 0, 0);
+const QColor MyListCtrl::HIGHLIGHT_COLOUR(0, 200, 200);
+
+namespace {
+
+// Space between a cell's left or right edge and its text.
+const int TEXT_MARGIN = 4;
+
+}  // namespace
+
+// ---- ListCtrlModel ----
+
+ListCtrlModel::ListCtrlModel(QObject* parent) : QAbstractTableModel(parent)
+{
+}
+
+int ListCtrlModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int ListCtrlModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_headings.size());
+}
+
+QVariant ListCtrlModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) {
+        return QVariant();
+    }
+    if (role == Qt::DisplayRole) {
+        return m_rows[index.row()][index.column()];
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(m_alignments[index.column()]);
+    }
+    return QVariant();
+}
+
+QVariant ListCtrlModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) {
+        return m_headings[section];
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(m_alignments[section] | Qt::AlignVCenter);
+    }
+    return QVariant();
+}
+
+int ListCtrlModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment)
+{
+    column = std::clamp(column, 0, columnCount());
+    beginInsertColumns(QModelIndex(), column, column);
+    m_headings.insert(column, heading);
+    m_alignments.insert(m_alignments.begin() + column, alignment & Qt::AlignHorizontal_Mask);
+    for (QStringList& row : m_rows) {
+        row.insert(column, QString());
+    }
+    endInsertColumns();
+    return column;
+}
+
+int ListCtrlModel::InsertRow(int row, const QString& text0)
+{
+    row = std::clamp(row, 0, rowCount());
+    beginInsertRows(QModelIndex(), row, row);
+    QStringList texts;
+    for (int k = 0; k < columnCount(); ++k) {
+        texts << QString();
+    }
+    if (!texts.isEmpty()) {
+        texts[0] = text0;
+    }
+    m_rows.insert(m_rows.begin() + row, texts);
+    endInsertRows();
+    return row;
+}
+
+bool ListCtrlModel::SetText(int row, int column, const QString& text)
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+        return false;
+    }
+    m_rows[row][column] = text;
+    const QModelIndex changed = index(row, column);
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
+    return true;
+}
+
+QString ListCtrlModel::Text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+        return QString();
+    }
+    return m_rows[row][column];
+}
+
+bool ListCtrlModel::RemoveRow(int row)
+{
+    if (row < 0 || row >= rowCount()) {
+        return false;
+    }
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+    return true;
+}
+
+void ListCtrlModel::RemoveAllRows()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+// ---- the row painter ----
+
+class ListCtrlDelegate : public QStyledItemDelegate {
+public:
+    explicit ListCtrlDelegate(MyListCtrl* table) : QStyledItemDelegate(table), m_table(table) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const int row = index.row();
+        const int column = index.column();
+        const bool selected = m_table->IsRowSelected(row);
+        if (m_table->m_flaggedCell == MyListCtrl::Cell{row, column}) {
+            m_table->NoteFlaggedCellPainted();
+        }
+        const QPalette& palette = m_table->palette();
+        const QColor text = palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text);
+
+        painter->save();
+        painter->fillRect(option.rect, m_table->CellBackground(row, column));
+        QRect textRect = option.rect.adjusted(TEXT_MARGIN, 0, -TEXT_MARGIN, 0);
+        const Qt::Alignment horizontal =
+            Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
+        const QFontMetrics metrics(option.font);
+        textRect.setHeight(std::min(textRect.height(), metrics.height()));
+        const QString elided = metrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
+                                                  std::max(0, textRect.width()));
+        painter->setFont(option.font);
+        painter->setPen(text);
+        painter->drawText(textRect, int(horizontal ? horizontal : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine,
+                          elided);
+        painter->restore();
+    }
+
+private:
+    MyListCtrl* m_table;
+};
+
+// ---- MyListCtrl ----
+
+MyListCtrl::MyListCtrl(QWidget* parent) : QTableView(parent), m_items(new ListCtrlModel(this))
+{
+    setModel(m_items);
+    setItemDelegate(new ListCtrlDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setMouseTracking(true);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+
+    // The selection stays as visible when the table loses the focus, and the
+    // table is not repainted merely because its window was (de)activated.
+    QPalette colours = palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText, QPalette::Base,
+                                     QPalette::Text, QPalette::Window, QPalette::WindowText}) {
+        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+    }
+    setPalette(colours);
+}
+
+int MyListCtrl::InsertColumn(int column, const QString& heading, Qt::Alignment alignment, int width)
+{
+    const int inserted = m_items->InsertColumn(column, heading, alignment);
+    setColumnWidth(inserted, width);
+    return inserted;
+}
+
+int MyListCtrl::GetColumnCount() const
+{
+    return m_items->columnCount();
+}
+
+int MyListCtrl::GetColumnWidth(int column) const
+{
+    return columnWidth(column);
+}
+
+int MyListCtrl::ClientWidth() const
+{
+    int width = contentsRect().width();
+    if (verticalScrollBar()->isVisible()) {
+        width -= verticalScrollBar()->width();
+    }
+    return std::max(0, width);
+}
+
+int MyListCtrl::InsertItem(int row, const QString& text0)
+{
+    return m_items->InsertRow(row, text0);
+}
+
+bool MyListCtrl::SetItemText(int row, int column, const QString& text)
+{
+    return m_items->SetText(row, column, text);
+}
+
+QString MyListCtrl::GetItemText(int row, int column) const
+{
+    return m_items->Text(row, column);
+}
+
+bool MyListCtrl::DeleteItem(int row)
+{
+    return m_items->RemoveRow(row);
+}
+
+void MyListCtrl::DeleteAllItems()
+{
+    m_items->RemoveAllRows();
+}
+
+int MyListCtrl::GetItemCount() const
+{
+    return m_items->rowCount();
+}
+
+void MyListCtrl::SetRowSelected(int row, bool selected)
+{
+    if (row < 0 || row >= model()->rowCount() || model()->columnCount() == 0) {
+        return;
+    }
+    const QItemSelectionModel::SelectionFlags flags =
+        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows;
+    selectionModel()->select(model()->index(row, 0), flags);
+}
+
+bool MyListCtrl::IsRowSelected(int row) const
+{
+    return row >= 0 && row < model()->rowCount() && selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+std::vector<int> MyListCtrl::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (int row = 0; row < model()->rowCount(); ++row) {
+        if (selectionModel()->isRowSelected(row, QModelIndex())) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+int MyListCtrl::FirstSelectedRow() const
+{
+    for (int row = 0; row < model()->rowCount(); ++row) {
+        if (selectionModel()->isRowSelected(row, QModelIndex())) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+void MyListCtrl::DeselectAll()
+{
+    clearSelection();
+}
+
+void MyListCtrl::EnsureVisible(int row)
+{
+    if (row >= 0 && row < model()->rowCount() && model()->columnCount() > 0) {
+        scrollTo(model()->index(row, 0));
+    }
+}
+
+int MyListCtrl::HitTestRow(const QPoint& viewportPos) const
+{
+    const QModelIndex index = indexAt(viewportPos);
+    return index.isValid() ? index.row() : -1;
+}
+
+bool MyListCtrl::HitTestCell(const QPoint& viewportPos, int& row, int& column) const
+{
+    const QModelIndex index = indexAt(viewportPos);
+    row = index.isValid() ? index.row() : -1;
+    column = index.isValid() ? index.column() : -1;
+    return index.isValid();
+}
+
+QRect MyListCtrl::CellRect(int row, int column) const
+{
+    const QModelIndex index = model()->index(row, column);
+    return index.isValid() ? visualRect(index) : QRect();
+}
+
+QPoint MyListCtrl::PointerPosition() const
+{
+    return viewport()->mapFromGlobal(QCursor::pos());
+}
+
+void MyListCtrl::AddHoverColumn(int column)
+{
+    m_hoverColumns.push_back(column);
+}
+
+void MyListCtrl::SetFlaggedCell(int row, int column)
+{
+    m_flaggedCell = Cell{row, column};
+    const QModelIndex index = model()->index(row, column);
+    if (index.isValid()) {
+        update(index);
+    }
+}
+
+void MyListCtrl::ReselectCapturedRows()
+{
+    for (int row : m_batchRows) {
+        SetRowSelected(row, true);
+    }
+}
+
+bool MyListCtrl::IsHoverColumn(int column) const
+{
+    return std::find(m_hoverColumns.begin(), m_hoverColumns.end(), column) != m_hoverColumns.end();
+}
+
+bool MyListCtrl::IsCaptured(int row) const
+{
+    return std::find(m_batchRows.begin(), m_batchRows.end(), row) != m_batchRows.end();
+}
+
+void MyListCtrl::RepaintCapturedCells(int column)
+{
+    for (int row : m_batchRows) {
+        const QModelIndex index = model()->index(row, column);
+        if (index.isValid()) {
+            update(index);
+        }
+    }
+}
+
+void MyListCtrl::PointerMovedTo(const QPoint& viewportPos)
+{
+    // Qt reports the pointer leaving on its own; the flag only mirrors that
+    // the table is now watching for it.
+    m_leaveTracking = true;
+
+    Cell candidate;
+    if (HitTestCell(viewportPos, candidate.row, candidate.column)
+        && (!IsHoverColumn(candidate.column) || !IsRowSelected(candidate.row))) {
+        candidate = Cell{};
+    }
+    if (candidate == m_hoverCell) {
+        return;
+    }
+    if (m_hoverCell.IsValid()) {
+        const std::vector<int> previous = m_batchRows;
+        m_batchRows.clear();
+        for (int row : previous) {
+            update(model()->index(row, m_hoverCell.column));
+        }
+    }
+    m_hoverCell = candidate;
+    m_batchRows.clear();
+    if (m_hoverCell.IsValid() && IsRowSelected(m_hoverCell.row) && IsHoverColumn(m_hoverCell.column)) {
+        m_batchRows = SelectedRows();
+        if (m_batchRows.size() == 1) {
+            m_batchRows.clear();
+        }
+    }
+    RepaintCapturedCells(m_hoverCell.column);
+}
+
+void MyListCtrl::PointerLeft()
+{
+    if (m_hoverCell.IsValid()) {
+        const std::vector<int> previous = m_batchRows;
+        m_batchRows.clear();
+        for (int row : previous) {
+            update(model()->index(row, m_hoverCell.column));
+        }
+        m_hoverCell = Cell{};
+    }
+    m_leaveTracking = false;
+}
+
+QColor MyListCtrl::CellBackground(int row, int column) const
+{
+    QColor background;
+    if (IsRowSelected(row)) {
+        background = palette().color(QPalette::Active, QPalette::Highlight);
+    } else if (row % 2 == 0) {
+        background = STRIPE_COLOUR;
+    } else {
+        background = palette().color(QPalette::Active, QPalette::Base);
+    }
+    if (m_flaggedCell == Cell{row, column}) {
+        background = FLAGGED_COLOUR;
+    }
+    if (column == m_hoverCell.column && m_hoverCell.IsValid() && IsCaptured(row)) {
+        background = HIGHLIGHT_COLOUR;
+    }
+    return background;
+}
+
+void MyListCtrl::paintEvent(QPaintEvent* event)
+{
+    m_flagPainted = false;
+    QTableView::paintEvent(event);
+    if (m_flagPainted) {
+        // Red once: the next paint of the cell shows its normal colours.
+        m_flaggedCell = Cell{};
+        m_flagPainted = false;
+    }
+}
+
+void MyListCtrl::mouseMoveEvent(QMouseEvent* event)
+{
+    PointerMovedTo(event->position().toPoint());
+    QTableView::mouseMoveEvent(event);
+}
+
+void MyListCtrl::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        int row = -1;
+        int column = -1;
+        HitTestCell(event->position().toPoint(), row, column);
+        emit itemClicked(row, column);
+    }
+}
+
+void MyListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        int row = -1;
+        int column = -1;
+        HitTestCell(event->position().toPoint(), row, column);
+        emit itemDoubleClicked(row, column);
+    }
+}
+
+void MyListCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        emit deletePressed();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool MyListCtrl::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Leave) {
+        PointerLeft();
+    }
+    return QTableView::viewportEvent(event);
+}

@@ -1,0 +1,506 @@
+#include "workbench/window/CParvexDlg.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSlider>
+
+#include "app/AppFolders.h"
+#include "app/AppResources.h"
+#include "app/DialogUnits.h"
+#include "app/Prompts.h"
+#include "workbench/controls/CGradientProgressCtrl.h"
+#include "workbench/controls/MyListCtrl.h"
+#include "workbench/controls/Pic_Button.h"
+#include "workbench/window/FieldText.h"
+
+LastCutEntry g_lastCutEntry;
+LastStockEntry g_lastStockEntry;
+std::array<bool, 5> g_cutSortAscending{};
+std::array<bool, 5> g_stockSortAscending{};
+std::array<bool, 7> g_resultSortAscending{};
+std::vector<int32_t> g_savedEnabled;
+const MyString DEFAULT_SPEC = u"Ф121x6.0";
+
+namespace {
+
+const QString WINDOW_TITLE_FORMAT = QStringLiteral("Trevak软件---线材下料优化（64位） V%1.%2.%3");
+constexpr int VERSION_YEAR = 2026;
+constexpr int VERSION_MONTH = 4;
+constexpr int VERSION_DAY = 30;
+
+const QString NUMBER_MESSAGE = QStringLiteral("请输入一个数字。");
+const QString TABLE_TIP = QStringLiteral("双击表内各行修改\n双击空白处增加\n按DEL键删除");
+const QString SAVE_FAILED_MESSAGE =
+    QStringLiteral("设置文件 %1 无法写入，本次输入的数据和参数未能保存 !\n\n上次保存的设置文件保持不变。");
+
+const QStringList KIND_ITEMS = {
+    QStringLiteral("   不限制"), QStringLiteral("    1 种"), QStringLiteral("    2 种"),
+    QStringLiteral("    3 种"),   QStringLiteral("    4 种"), QStringLiteral("    5 种"),
+};
+
+constexpr int SPEED_LEVEL_MAX = 5;
+
+// Group boxes are drawn plainly (a thin etched frame, no platform theme) with
+// red captions.
+const QString GROUP_BOX_STYLE = QStringLiteral(
+    "QGroupBox { border: 1px solid rgb(160, 160, 160); border-radius: 0px; margin-top: %1px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: %2px; padding: 0 2px;"
+    " color: rgb(255, 0, 0); }");
+
+// Column widths: factor x (client width / divisor), truncated toward zero.
+int ColumnWidth(double factor, int clientWidth, double divisor)
+{
+    return static_cast<int>(factor * (clientWidth / divisor));
+}
+
+bool IsEnterOrEsc(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+}  // namespace
+
+CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CParvexDlg"));
+    InitAppResources();
+    setFont(DialogFont());
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(DluToPixelsX(697), DluToPixelsY(479));
+    setWindowIcon(AppIcon());
+    setStyleSheet(QStringLiteral("QToolTip { color: rgb(0, 64, 64); }"));
+
+    CreateControls();
+    CreateColumns();
+    ConnectCommands();
+    InstallKeyFilter();
+
+    setWindowTitle(WINDOW_TITLE_FORMAT.arg(VERSION_YEAR)
+                       .arg(VERSION_MONTH, 2, 10, QLatin1Char('0'))
+                       .arg(VERSION_DAY, 2, 10, QLatin1Char('0')));
+
+    // The desktop shortcut is offered as long as none exists; the shell test
+    // belongs to the shortcut command, which this version does not have yet,
+    // so the button stays visible.
+    m_shortcutButton->setVisible(true);
+
+    LoadSettings();
+    ShowMembers();
+    RefillCutTable();
+    RefillStockTable();
+    FillResultTable();
+    ReadControls();
+    EnableOutputButtons(!g_job.m_groups.empty());
+}
+
+CParvexDlg::~CParvexDlg()
+{
+    if (g_resultWindow == this)
+        g_resultWindow = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+Pic_Button* CParvexDlg::AddButton(const QString& caption, int x, int y, int w, int h, const char* name,
+                                  CommandIcon icon)
+{
+    auto* button = new Pic_Button(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(DluToPixels(x, y, w, h));
+    const IconPair icons = IconsFor(icon);
+    button->SetIcons(icons.hot, icons.normal);
+    button->LoadHandCursor();
+    button->SetHoverTextColour(QColor(255, 0, 0));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox* CParvexDlg::AddGroupBox(const QString& caption, int x, int y, int w, int h, const char* name)
+{
+    auto* box = new QGroupBox(caption, this);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(DluToPixels(x, y, w, h));
+    const int half = QFontMetrics(font()).height() / 2;
+    box->setStyleSheet(GROUP_BOX_STYLE.arg(half).arg(DluToPixelsX(4)));
+    return box;
+}
+
+QLabel* CParvexDlg::AddLabel(const QString& caption, int x, int y, int w, int h, const char* name,
+                             Qt::Alignment alignment)
+{
+    auto* label = new QLabel(caption, this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(DluToPixels(x, y, w, h));
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    return label;
+}
+
+void CParvexDlg::CreateControls()
+{
+    // Every control is a direct child of the window, in the order of the
+    // layout; the group boxes come first so that they lie beneath the rest.
+    AddGroupBox(QStringLiteral("下料信息输入"), 7, 7, 586, 465, "cutGroup");
+    AddGroupBox(QStringLiteral("原料库存输入"), 303, 7, 290, 243, "stockGroup");
+    AddGroupBox(QStringLiteral("优化下料信息输出"), 7, 245, 586, 227, "resultGroup");
+    AddGroupBox(QStringLiteral("切割参数"), 592, 7, 98, 175, "parameterGroup");
+    AddGroupBox(QStringLiteral("优化方式"), 592, 74, 98, 108, "speedGroup");
+
+    m_cutTable = new MyListCtrl(this);
+    m_cutTable->setObjectName(QStringLiteral("cutTable"));
+    m_cutTable->setGeometry(DluToPixels(15, 22, 280, 179));
+    m_cutAddButton = AddButton(QStringLiteral("增  加"), 29, 208, 54, 13, "cutAddButton", CommandIcon::Add);
+    m_cutDeleteButton = AddButton(QStringLiteral("删  除"), 118, 208, 54, 13, "cutDeleteButton", CommandIcon::Delete);
+    m_cutMergeButton = AddButton(QStringLiteral("归 并"), 177, 1, 54, 11, "cutMergeButton", CommandIcon::Merge);
+    m_cutMergeButton->hide();
+    m_cutImportButton = AddButton(QStringLiteral("导 入"), 29, 224, 54, 13, "cutImportButton", CommandIcon::Import);
+    m_cutExportButton = AddButton(QStringLiteral("导 出"), 118, 224, 54, 13, "cutExportButton", CommandIcon::Export);
+    m_cutFormatButton =
+        AddButton(QStringLiteral("导入文件格式"), 207, 217, 76, 13, "cutFormatButton", CommandIcon::Format);
+
+    m_stockTable = new MyListCtrl(this);
+    m_stockTable->setObjectName(QStringLiteral("stockTable"));
+    m_stockTable->setGeometry(DluToPixels(311, 22, 273, 179));
+    m_stockAddButton = AddButton(QStringLiteral("增  加"), 329, 208, 54, 13, "stockAddButton", CommandIcon::Add);
+    m_stockDeleteButton =
+        AddButton(QStringLiteral("删  除"), 411, 208, 54, 13, "stockDeleteButton", CommandIcon::Delete);
+    m_stockMergeButton = AddButton(QStringLiteral("归 并"), 431, 1, 54, 11, "stockMergeButton", CommandIcon::Merge);
+    m_stockMergeButton->hide();
+    m_stockImportButton =
+        AddButton(QStringLiteral("导 入"), 329, 224, 54, 13, "stockImportButton", CommandIcon::Import);
+    m_stockExportButton =
+        AddButton(QStringLiteral("导 出"), 411, 224, 54, 13, "stockExportButton", CommandIcon::Export);
+    m_stockFormatButton =
+        AddButton(QStringLiteral("导入文件格式"), 493, 217, 76, 13, "stockFormatButton", CommandIcon::Format);
+
+    m_resultTable = new MyListCtrl(this);
+    m_resultTable->setObjectName(QStringLiteral("resultTable"));
+    m_resultTable->setGeometry(DluToPixels(15, 260, 567, 205));
+
+    m_progress = new CGradientProgressCtrl(this);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setGeometry(DluToPixels(15, 215, 567, 15));
+    m_progress->hide();
+    m_interruptButton =
+        AddButton(QStringLiteral("中 断 优 化"), 263, 234, 81, 16, "interruptButton", CommandIcon::Compute);
+    m_interruptButton->hide();
+
+    AddLabel(QStringLiteral("剔除料头"), 598, 23, 34, 12, "trimLabel", Qt::AlignRight);
+    m_trimEdit = new QLineEdit(this);
+    m_trimEdit->setObjectName(QStringLiteral("trimEdit"));
+    m_trimEdit->setGeometry(DluToPixels(638, 23, 43, 12));
+    m_trimEdit->setAlignment(Qt::AlignCenter);
+    AddLabel(QStringLiteral("切割缝宽"), 598, 51, 34, 12, "kerfLabel", Qt::AlignRight);
+    m_kerfEdit = new QLineEdit(this);
+    m_kerfEdit->setObjectName(QStringLiteral("kerfEdit"));
+    m_kerfEdit->setGeometry(DluToPixels(638, 51, 43, 12));
+    m_kerfEdit->setAlignment(Qt::AlignCenter);
+
+    AddLabel(QStringLiteral("最优"), 603, 91, 19, 12, "bestLabel", Qt::AlignLeft);
+    AddLabel(QStringLiteral("最快"), 663, 91, 19, 12, "fastestLabel", Qt::AlignRight);
+    m_speedSlider = new QSlider(Qt::Horizontal, this);
+    m_speedSlider->setObjectName(QStringLiteral("speedSlider"));
+    m_speedSlider->setGeometry(DluToPixels(601, 107, 82, 14));
+    m_speedSlider->setTickPosition(QSlider::NoTicks);
+    m_speedSlider->setRange(0, SPEED_LEVEL_MAX);
+    m_speedSlider->setPageStep(1);
+
+    AddLabel(QStringLiteral("每种下料组合中"), 613, 129, 59, 12, "kindsLabel1", Qt::AlignHCenter);
+    AddLabel(QStringLiteral("长度种类不超过"), 613, 143, 59, 12, "kindsLabel2", Qt::AlignHCenter);
+    m_kindsCombo = new QComboBox(this);
+    m_kindsCombo->setObjectName(QStringLiteral("kindsCombo"));
+    // The layout's height (232) is that of the dropped-down list; the closed
+    // box is one line high.
+    m_kindsCombo->setGeometry(DluToPixels(613, 159, 59, 13));
+    m_kindsCombo->addItems(KIND_ITEMS);
+    m_kindsCombo->setMaxVisibleItems(KIND_ITEMS.size());
+
+    m_shortcutButton =
+        AddButton(QStringLiteral("设桌面快捷图标"), 600, 195, 85, 14, "shortcutButton", CommandIcon::Shortcut);
+    m_computeButton = AddButton(QStringLiteral("优化计算"), 606, 232, 71, 14, "computeButton", CommandIcon::Compute);
+    m_outputButton = AddButton(QStringLiteral("结果输出"), 606, 269, 71, 14, "outputButton", CommandIcon::Output);
+    m_leftoverButton =
+        AddButton(QStringLiteral("剩料输出"), 606, 306, 71, 14, "leftoverButton", CommandIcon::Leftover);
+    m_aboutButton = AddButton(QStringLiteral("关  于"), 606, 380, 71, 14, "aboutButton", CommandIcon::About);
+    m_helpButton = AddButton(QStringLiteral("帮  助"), 606, 417, 71, 14, "helpButton", CommandIcon::Help);
+    m_closeButton = AddButton(QStringLiteral("关 闭"), 606, 454, 71, 14, "closeButton", CommandIcon::Close);
+    m_closeButton->setDefault(true);
+
+    m_cutTable->setToolTip(TABLE_TIP);
+    m_stockTable->setToolTip(TABLE_TIP);
+}
+
+void CParvexDlg::CreateColumns()
+{
+    const Qt::Alignment centre = Qt::AlignCenter;
+    const int cutWidth = m_cutTable->ClientWidth();
+    const double cutDivisor = 5.7;
+    m_cutTable->InsertColumn(0, QStringLiteral("序号"), centre, ColumnWidth(0.6, cutWidth, cutDivisor));
+    m_cutTable->InsertColumn(1, QStringLiteral("规格"), centre, ColumnWidth(1.5, cutWidth, cutDivisor));
+    m_cutTable->InsertColumn(2, QStringLiteral("下料长度"), centre, ColumnWidth(1.5, cutWidth, cutDivisor));
+    m_cutTable->InsertColumn(3, QStringLiteral("数量"), centre, ColumnWidth(0.8, cutWidth, cutDivisor));
+    m_cutTable->InsertColumn(4, QStringLiteral("标记"), centre, ColumnWidth(1.0, cutWidth, cutDivisor));
+
+    const int stockWidth = m_stockTable->ClientWidth();
+    const double stockDivisor = 5.1;
+    m_stockTable->InsertColumn(0, QStringLiteral("序号"), centre, ColumnWidth(0.6, stockWidth, stockDivisor));
+    m_stockTable->InsertColumn(1, QStringLiteral("规格"), centre, ColumnWidth(1.5, stockWidth, stockDivisor));
+    m_stockTable->InsertColumn(2, QStringLiteral("原料长度"), centre, ColumnWidth(1.5, stockWidth, stockDivisor));
+    m_stockTable->InsertColumn(3, QStringLiteral("库存数量"), centre, ColumnWidth(0.8, stockWidth, stockDivisor));
+    m_stockTable->InsertColumn(4, QStringLiteral("优先"), centre, ColumnWidth(0.5, stockWidth, stockDivisor));
+
+    const int resultWidth = m_resultTable->ClientWidth();
+    const double resultDivisor = 13.3;
+    m_resultTable->InsertColumn(0, QStringLiteral("序号"), centre, ColumnWidth(0.9, resultWidth, resultDivisor));
+    m_resultTable->InsertColumn(1, QStringLiteral("规格"), centre, ColumnWidth(1.5, resultWidth, resultDivisor));
+    m_resultTable->InsertColumn(2, QStringLiteral("原料长度"), centre, ColumnWidth(1.5, resultWidth, resultDivisor));
+    m_resultTable->InsertColumn(3, QStringLiteral("下料组合"), centre, ColumnWidth(5.0, resultWidth, resultDivisor));
+    m_resultTable->InsertColumn(4, QStringLiteral("数量"), centre, ColumnWidth(1.3, resultWidth, resultDivisor));
+    m_resultTable->InsertColumn(5, QStringLiteral("利用率"), centre, ColumnWidth(1.3, resultWidth, resultDivisor));
+    m_resultTable->InsertColumn(6, QStringLiteral("余料长度"), centre, ColumnWidth(1.5, resultWidth, resultDivisor));
+
+    for (MyListCtrl* table : {m_cutTable, m_stockTable}) {
+        table->AddHoverColumn(3);
+        table->AddHoverColumn(4);
+    }
+    for (MyListCtrl* table : {m_cutTable, m_stockTable, m_resultTable})
+        table->horizontalHeader()->setSectionsClickable(true);
+}
+
+void CParvexDlg::ConnectCommands()
+{
+    connect(m_computeButton, &QPushButton::clicked, this, [this] { ComputePlan(); });
+    connect(m_interruptButton, &QPushButton::clicked, this, [this] { InterruptRun(); });
+    connect(m_closeButton, &QPushButton::clicked, this, [this] { CloseWindow(true); });
+    connect(m_outputButton, &QPushButton::clicked, this, [this] { OnOutputCommand(); });
+    connect(m_leftoverButton, &QPushButton::clicked, this, [this] { OnLeftoverCommand(); });
+    connect(m_shortcutButton, &QPushButton::clicked, this, [this] { OnShortcutCommand(); });
+    connect(m_helpButton, &QPushButton::clicked, this, [this] { OnHelpCommand(); });
+    connect(m_aboutButton, &QPushButton::clicked, this, [this] { OnAboutCommand(); });
+
+    connect(m_cutAddButton, &QPushButton::clicked, this, [this] { AddCutItem(); });
+    connect(m_cutDeleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedCutRows(); });
+    connect(m_cutMergeButton, &QPushButton::clicked, this, [this] { MergeCutRows(); });
+    connect(m_cutImportButton, &QPushButton::clicked, this, [this] { OnImportList(LIST_CUT); });
+    connect(m_cutExportButton, &QPushButton::clicked, this, [this] { OnExportList(LIST_CUT); });
+    connect(m_cutFormatButton, &QPushButton::clicked, this, [this] { ShowFormatMenu(LIST_CUT); });
+    connect(m_stockAddButton, &QPushButton::clicked, this, [this] { AddStockItem(); });
+    connect(m_stockDeleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedStockRows(); });
+    connect(m_stockMergeButton, &QPushButton::clicked, this, [this] { MergeStockRows(); });
+    connect(m_stockImportButton, &QPushButton::clicked, this, [this] { OnImportList(LIST_STOCK); });
+    connect(m_stockExportButton, &QPushButton::clicked, this, [this] { OnExportList(LIST_STOCK); });
+    connect(m_stockFormatButton, &QPushButton::clicked, this, [this] { ShowFormatMenu(LIST_STOCK); });
+
+    connect(m_cutTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnCutDoubleClick(row); });
+    connect(m_stockTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnStockDoubleClick(row); });
+    connect(m_cutTable, &MyListCtrl::itemClicked, this, [this](int row, int column) { BatchEditCutRows(row, column); });
+    connect(m_stockTable, &MyListCtrl::itemClicked, this,
+            [this](int row, int column) { BatchEditStockRows(row, column); });
+    connect(m_cutTable, &MyListCtrl::deletePressed, this, [this] { DeleteSelectedCutRows(); });
+    connect(m_stockTable, &MyListCtrl::deletePressed, this, [this] { DeleteSelectedStockRows(); });
+    connect(m_cutTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { SortCutTable(column); });
+    connect(m_stockTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { SortStockTable(column); });
+    connect(m_resultTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { SortResultTable(column); });
+    connect(m_resultTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnResultDoubleClick(row); });
+    connect(m_cutTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { OnCutSelectionChanged(); });
+    connect(m_stockTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { OnStockSelectionChanged(); });
+
+    connect(m_kindsCombo, QOverload<int>::of(&QComboBox::activated), this, [this] { ReadControls(); });
+}
+
+void CParvexDlg::InstallKeyFilter()
+{
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+std::vector<Pic_Button*> CParvexDlg::ListButtons() const
+{
+    return {m_cutAddButton,   m_cutDeleteButton,   m_cutImportButton,   m_cutExportButton,   m_cutFormatButton,
+            m_stockAddButton, m_stockDeleteButton, m_stockImportButton, m_stockExportButton, m_stockFormatButton};
+}
+
+std::vector<QWidget*> CParvexDlg::ChildControls() const
+{
+    const QList<QWidget*> children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    return std::vector<QWidget*>(children.begin(), children.end());
+}
+
+void CParvexDlg::EnableOutputButtons(bool enabled)
+{
+    m_outputButton->setEnabled(enabled);
+    m_leftoverButton->setEnabled(enabled);
+}
+
+// ---------------------------------------------------------------------------
+// Parameters
+
+void CParvexDlg::FocusParameterField(QLineEdit* field)
+{
+    field->setFocus(Qt::OtherFocusReason);
+    field->setSelection(0, std::min<int>(20, static_cast<int>(field->text().size())));
+}
+
+bool CParvexDlg::ReadControls()
+{
+    QLineEdit* badField = nullptr;
+    double value = 0;
+    if (ParseNumberText(m_trimEdit->text(), value))
+        m_trimLength = value;
+    else
+        badField = m_trimEdit;
+    if (ParseNumberText(m_kerfEdit->text(), value))
+        m_kerfWidth = value;
+    else if (!badField)
+        badField = m_kerfEdit;
+    m_maxLengthKinds = std::max(0, m_kindsCombo->currentIndex());
+    m_speedLevel = m_speedSlider->value();
+    if (!badField)
+        return true;
+    AppPrompts().Message(NUMBER_MESSAGE, this);
+    FocusParameterField(badField);
+    return false;
+}
+
+void CParvexDlg::ShowMembers()
+{
+    m_trimEdit->setText(LengthText(m_trimLength));
+    m_kerfEdit->setText(LengthText(m_kerfWidth));
+    m_kindsCombo->setCurrentIndex(std::clamp<int32_t>(m_maxLengthKinds, 0, KIND_ITEMS.size() - 1));
+    m_speedSlider->setValue(std::clamp<int32_t>(m_speedLevel, 0, SPEED_LEVEL_MAX));
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+QString CParvexDlg::SettingsPath() const
+{
+    return QString::fromStdString(SettingsFilePath(g_programFolder));
+}
+
+void CParvexDlg::LoadSettings()
+{
+    // A missing or unreadable file leaves empty lists and the defaults.
+    ::LoadSettings(SettingsFilePath(g_programFolder), m_lists, m_settings);
+    m_kerfWidth = m_settings.m_kerfWidth;
+    m_reservedValue = m_settings.m_reservedValue;
+    m_maxLengthKinds = m_settings.m_maxLengthKinds;
+    m_trimLength = m_settings.m_trimLength;
+    m_speedLevel = m_settings.m_speedLevel;
+}
+
+bool CParvexDlg::SaveSettings()
+{
+    m_settings.m_kerfWidth = m_kerfWidth;
+    m_settings.m_reservedValue = m_reservedValue;
+    m_settings.m_maxLengthKinds = m_maxLengthKinds;
+    m_settings.m_trimLength = m_trimLength;
+    m_settings.m_speedLevel = m_speedLevel;
+    return ::SaveSettings(SettingsFilePath(g_programFolder), m_lists, m_settings);
+}
+
+// ---------------------------------------------------------------------------
+// Closing and keys
+
+bool CParvexDlg::CloseWindow(bool stayOnBadField)
+{
+    // A field that does not hold a number has been reported by ReadControls;
+    // its member keeps the last valid value, which is what the file receives
+    // when the window closes anyway.
+    if (!ReadControls() && stayOnBadField)
+        return false;
+    g_resultWindow = nullptr;
+    if (!SaveSettings())
+        AppPrompts().Message(SAVE_FAILED_MESSAGE.arg(SettingsPath()), this);
+    m_closed = true;
+    done(QDialog::Accepted);
+    return true;
+}
+
+void CParvexDlg::closeEvent(QCloseEvent* event)
+{
+    if (!m_closed)
+        CloseWindow(false);
+    event->accept();
+}
+
+void CParvexDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (IsEnterOrEsc(event)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CParvexDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter and Esc aimed at the window or any of its controls are discarded:
+    // neither closes the window nor presses the default button.
+    if (IsEnterOrEsc(event)) {
+        if (event->type() == QEvent::ShortcutOverride)
+            event->accept();
+        return event->type() == QEvent::KeyPress;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------
+// Commands of later features. The buttons exist with their enabling rules;
+// the commands themselves come with the report and exchange features.
+
+void CParvexDlg::OnOutputCommand() {}
+
+void CParvexDlg::OnLeftoverCommand() {}
+
+void CParvexDlg::OnImportList(int list)
+{
+    Q_UNUSED(list);
+}
+
+void CParvexDlg::OnExportList(int list)
+{
+    Q_UNUSED(list);
+}
+
+void CParvexDlg::OnShortcutCommand() {}
+
+void CParvexDlg::OnHelpCommand() {}
+
+void CParvexDlg::OnAboutCommand() {}
+
+void CParvexDlg::OnResultDoubleClick(int row)
+{
+    Q_UNUSED(row);
+}
+
+void CParvexDlg::ShowFormatMenu(int list)
+{
+    m_formatMenuList = list;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("formatMenu"));
+    // The example files behind the two items come with the import feature.
+    menu.addAction(QStringLiteral("TXT 格式"));
+    menu.addAction(QStringLiteral("XLS 格式"));
+    menu.exec(QCursor::pos());
+}

@@ -1,0 +1,202 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include <QDialog>
+#include <QString>
+
+#include "engine/Job.h"
+#include "workbench/InputLists.h"
+#include "workbench/SettingsFile.h"
+
+class CGradientProgressCtrl;
+class MyListCtrl;
+class Pic_Button;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+enum class CommandIcon;
+
+// The values the next add dialog of the cut list offers.
+struct LastCutEntry {
+    MyString spec;
+    double length = 1500;
+    int32_t quantity = 18;
+    MyString mark;
+};
+
+// The values the next add dialog of the stock list offers.
+struct LastStockEntry {
+    MyString spec;
+    double length = 10000;
+    int32_t quantity = 10;
+    int32_t priority = 0;
+};
+
+extern LastCutEntry g_lastCutEntry;
+extern LastStockEntry g_lastStockEntry;
+
+// Sort direction of each column of the input tables (1 to 4 sort) and of the
+// result table (1, 2, 4, 5, 6 sort): flipped before every sort, true = ascending.
+extern std::array<bool, 5> g_cutSortAscending;
+extern std::array<bool, 5> g_stockSortAscending;
+extern std::array<bool, 7> g_resultSortAscending;
+
+// The enabled state of every child control of the main window, in child order,
+// remembered by BeginRun for EndRun.
+extern std::vector<int32_t> g_savedEnabled;
+
+// The specification offered when neither list has a row to copy.
+extern const MyString DEFAULT_SPEC;
+
+// The main window: the two input lists with their tables, the cutting
+// parameters, the result table and every command of the program. It is also
+// the window side of an optimisation run (g_resultWindow while computing).
+class CParvexDlg : public QDialog, public RunHooks {
+    Q_OBJECT
+
+public:
+    explicit CParvexDlg(QWidget* parent = nullptr);
+    ~CParvexDlg() override;
+
+    // --- Parameters ---------------------------------------------------------
+    // Copies the trim, kerf, combo index and track bar position into the
+    // members. A number field that does not hold a number shows
+    // "请输入一个数字。", gets the focus and keeps its member at the last valid
+    // value; the result is then false.
+    bool ReadControls();
+    // Writes the members into their controls.
+    void ShowMembers();
+    // "结果输出" and "剩料输出".
+    void EnableOutputButtons(bool enabled);
+
+    // --- Input tables -------------------------------------------------------
+    void RefillCutTable();
+    void RefillStockTable();
+    void ShowCutRow(int row);
+    void ShowStockRow(int row);
+    void AddCutItem();
+    void AddStockItem();
+    void EditCutRow(int row);
+    void EditStockRow(int row);
+    void DeleteSelectedCutRows();
+    void DeleteSelectedStockRows();
+    void MergeCutRows();
+    void MergeStockRows();
+    void SortCutTable(int column);
+    void SortStockTable(int column);
+    void BatchEditCutRows(int row, int column);
+    void BatchEditStockRows(int row, int column);
+    // The column of `row` whose cell holds the mouse pointer, or -1.
+    int ColumnUnderPointer(const MyListCtrl* table, int row) const;
+
+    // --- Result table and compute command -----------------------------------
+    void FillResultTable();
+    void SortResultTable(int column);
+    void ComputePlan();
+    void ReportJobError(const JobError& error);
+    void InterruptRun();
+
+    // --- RunHooks -----------------------------------------------------------
+    void DispatchPending() override;
+    void StepProgress() override;
+    void ShowLiveRow(const WireOptimize& group, const WireCombine& pattern) override;
+    void BeginRun() override;
+    void EndRun() override;
+    const InputLists* MarkSource() const override { return &m_lists; }
+
+    // --- Settings -----------------------------------------------------------
+    // Reads the settings file of g_programFolder into the lists and members.
+    void LoadSettings();
+    // Writes the lists and members to it; false when the file could not be written.
+    bool SaveSettings();
+    QString SettingsPath() const;
+
+    // Command buttons, in the order of the window's commands.
+    Pic_Button* m_shortcutButton = nullptr;   // 设桌面快捷图标
+    Pic_Button* m_closeButton = nullptr;      // 关 闭
+    Pic_Button* m_computeButton = nullptr;    // 优化计算
+    Pic_Button* m_outputButton = nullptr;     // 结果输出
+    Pic_Button* m_leftoverButton = nullptr;   // 剩料输出
+    Pic_Button* m_aboutButton = nullptr;      // 关  于
+    Pic_Button* m_helpButton = nullptr;       // 帮  助
+    Pic_Button* m_cutAddButton = nullptr;
+    Pic_Button* m_cutDeleteButton = nullptr;
+    Pic_Button* m_cutMergeButton = nullptr;
+    Pic_Button* m_cutImportButton = nullptr;
+    Pic_Button* m_cutExportButton = nullptr;
+    Pic_Button* m_cutFormatButton = nullptr;
+    Pic_Button* m_stockAddButton = nullptr;
+    Pic_Button* m_stockDeleteButton = nullptr;
+    Pic_Button* m_stockMergeButton = nullptr;
+    Pic_Button* m_stockImportButton = nullptr;
+    Pic_Button* m_stockExportButton = nullptr;
+    Pic_Button* m_stockFormatButton = nullptr;
+    Pic_Button* m_interruptButton = nullptr;  // 中 断 优 化
+
+    MyListCtrl* m_cutTable = nullptr;
+    MyListCtrl* m_stockTable = nullptr;
+    MyListCtrl* m_resultTable = nullptr;
+    CGradientProgressCtrl* m_progress = nullptr;
+
+    double m_reservedValue = 10;
+    double m_kerfWidth = 10;
+    int32_t m_maxLengthKinds = 0;
+    double m_trimLength = 0;
+    int32_t m_speedLevel = 1;
+    QSlider* m_speedSlider = nullptr;
+    QLineEdit* m_trimEdit = nullptr;
+    QLineEdit* m_kerfEdit = nullptr;
+    QComboBox* m_kindsCombo = nullptr;
+
+    InputLists m_lists;
+    // The record read at start: carries the reserved integer back to the file.
+    SettingsRecord m_settings;
+    // The list the "导入文件格式" menu was opened for (LIST_CUT or LIST_STOCK).
+    int m_formatMenuList = LIST_CUT;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Esc never closes the window.
+    void reject() override {}
+
+private:
+    void CreateControls();
+    void CreateColumns();
+    Pic_Button* AddButton(const QString& caption, int x, int y, int w, int h, const char* name, CommandIcon icon);
+    QGroupBox* AddGroupBox(const QString& caption, int x, int y, int w, int h, const char* name);
+    QLabel* AddLabel(const QString& caption, int x, int y, int w, int h, const char* name, Qt::Alignment alignment);
+    void ConnectCommands();
+    void InstallKeyFilter();
+    std::vector<Pic_Button*> ListButtons() const;
+    std::vector<QWidget*> ChildControls() const;
+
+    // Close by "关 闭" (stayOnBadField: a field that does not hold a number
+    // keeps the window open) or by the close box (closes in any case).
+    bool CloseWindow(bool stayOnBadField);
+    void FocusParameterField(QLineEdit* field);
+
+    void OnCutSelectionChanged();
+    void OnStockSelectionChanged();
+    void OnCutDoubleClick(int row);
+    void OnStockDoubleClick(int row);
+    void ShowFormatMenu(int list);
+
+    // Commands of later features, not available in this version.
+    void OnOutputCommand();
+    void OnLeftoverCommand();
+    void OnImportList(int list);
+    void OnExportList(int list);
+    void OnShortcutCommand();
+    void OnHelpCommand();
+    void OnAboutCommand();
+    void OnResultDoubleClick(int row);
+
+    bool m_closed = false;
+};

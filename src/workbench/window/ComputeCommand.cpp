@@ -1,0 +1,192 @@
+// The compute command and the window's side of an optimisation run.
+
+#include <algorithm>
+#include <chrono>
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QString>
+
+#include "app/Prompts.h"
+#include "engine/ResultText.h"
+#include "engine/Run.h"
+#include "reports/FormatLength.h"
+#include "workbench/controls/CGradientProgressCtrl.h"
+#include "workbench/controls/MyListCtrl.h"
+#include "workbench/controls/Pic_Button.h"
+#include "workbench/window/CParvexDlg.h"
+
+namespace {
+
+const QString TRIM_MESSAGE = QStringLiteral("剔除的料头长度不应小于 0 !");
+const QString KERF_MESSAGE = QStringLiteral("切割缝宽不应小于 0 !");
+const QString NO_CUT_ROWS_MESSAGE = QStringLiteral("请先输入下料信息!");
+const QString NO_STOCK_ROWS_MESSAGE = QStringLiteral("请先输入原料长度信息!");
+
+QString CompletionMessage(double seconds)
+{
+    return QStringLiteral("下料优化完成--耗时 %1 秒 !").arg(QString::fromStdString(FormatFixed(seconds, 1)));
+}
+
+void RefuseParameter(QWidget* window, QLineEdit* field, const QString& message)
+{
+    AppPrompts().Message(message, window);
+    field->setFocus(Qt::OtherFocusReason);
+    field->setSelection(0, std::min<int>(20, static_cast<int>(field->text().size())));
+}
+
+}  // namespace
+
+void CParvexDlg::ComputePlan()
+{
+    if (!ReadControls())
+        return;
+    if (m_lists.MergeCutList())
+        RefillCutTable();
+    if (m_lists.MergeStockList())
+        RefillStockTable();
+    if (m_trimLength < 0)
+        return RefuseParameter(this, m_trimEdit, TRIM_MESSAGE);
+    if (m_kerfWidth < 0)
+        return RefuseParameter(this, m_kerfEdit, KERF_MESSAGE);
+    if (m_lists.CutRowCount() == 0)
+        return AppPrompts().Message(NO_CUT_ROWS_MESSAGE, this);
+    if (m_lists.StockRowCount() == 0)
+        return AppPrompts().Message(NO_STOCK_ROWS_MESSAGE, this);
+
+    g_resultWindow = this;
+    m_resultTable->DeleteAllItems();
+    EnableOutputButtons(false);
+    LoadJob(g_job, m_lists, m_trimLength, m_kerfWidth, m_maxLengthKinds, m_speedLevel);
+
+    const auto started = std::chrono::steady_clock::now();
+    JobError error;
+    const bool planned = RunOptimisation(g_job, error);
+    if (!planned) {
+        ReportJobError(error);
+        return;
+    }
+    const auto finished = std::chrono::steady_clock::now();
+    FillResultTable();
+    if (m_resultTable->GetItemCount() > 0)
+        m_resultTable->EnsureVisible(m_resultTable->GetItemCount() - 1);
+    ReadControls();
+    EnableOutputButtons(!g_job.m_groups.empty());
+    const double seconds = std::chrono::duration<double>(finished - started).count();
+    AppPrompts().Message(CompletionMessage(seconds), this);
+}
+
+void CParvexDlg::ReportJobError(const JobError& error)
+{
+    if (error.code <= 0)
+        return;
+    m_cutTable->DeselectAll();
+    m_stockTable->DeselectAll();
+
+    const InputLists& l = m_lists;
+    const bool onStock = error.code == 1 || error.code == 6;
+    MyListCtrl* table = onStock ? m_stockTable : m_cutTable;
+    const std::size_t count = onStock ? l.StockRowCount() : l.CutRowCount();
+    int column = 0;
+    switch (error.code) {
+    case 1:
+    case 2:
+    case 5:
+        column = 2;
+        break;
+    case 3:
+    case 6:
+        column = 3;
+        break;
+    case 4:
+        column = 1;
+        break;
+    default:
+        return;
+    }
+    int match = -1;
+    for (std::size_t i = 0; i < count && match < 0; ++i) {
+        const MyString& spec = onStock ? l.m_stockSpec[i] : l.m_cutSpec[i];
+        if (spec != error.text)
+            continue;
+        bool matches = true;
+        switch (error.code) {
+        case 1:
+            matches = l.m_stockLength[i] <= 0;
+            break;
+        case 2:
+            matches = l.m_cutLength[i] <= 0;
+            break;
+        case 3:
+            matches = l.m_cutQuantity[i] < 1;
+            break;
+        case 5:
+            matches = l.m_cutLength[i] >= error.value;
+            break;
+        default:
+            break;
+        }
+        if (matches)
+            match = static_cast<int>(i);
+    }
+    if (match < 0)
+        return;
+    table->SetFlaggedCell(match, column);
+    table->SetRowSelected(match, true);
+    const int n = table->GetItemCount();
+    table->EnsureVisible(std::max(0, match - 3));
+    table->EnsureVisible(std::min(n - 1, match + 3));
+    AppPrompts().Message(JobErrorMessage(error), this);
+}
+
+// ---------------------------------------------------------------------------
+// The run
+
+void CParvexDlg::DispatchPending()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void CParvexDlg::StepProgress()
+{
+    int pos = m_progress->GetPos() + m_progress->m_step;
+    if (pos > m_progress->m_upper)
+        pos = m_progress->m_lower;
+    m_progress->SetPos(pos);
+}
+
+void CParvexDlg::BeginRun()
+{
+    m_progress->SetRange(0, 100);
+    m_progress->SetStep(10);
+    m_progress->SetPos(0);
+    m_progress->show();
+    m_interruptButton->show();
+    for (Pic_Button* button : ListButtons())
+        button->hide();
+    g_savedEnabled.clear();
+    for (QWidget* child : ChildControls()) {
+        g_savedEnabled.push_back(child->isEnabled() ? 1 : 0);
+        child->setEnabled(false);
+    }
+    m_interruptButton->setEnabled(true);
+}
+
+void CParvexDlg::EndRun()
+{
+    m_progress->hide();
+    m_interruptButton->hide();
+    for (Pic_Button* button : ListButtons())
+        button->show();
+    const std::vector<QWidget*> children = ChildControls();
+    for (std::size_t i = 0; i < children.size() && i < g_savedEnabled.size(); ++i)
+        children[i]->setEnabled(g_savedEnabled[i] != 0);
+    m_interruptButton->setEnabled(false);
+}
+
+void CParvexDlg::InterruptRun()
+{
+    g_resultWindow = nullptr;
+    EndRun();
+    EnableOutputButtons(false);
+}

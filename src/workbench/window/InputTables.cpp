@@ -1,0 +1,438 @@
+// The two input tables of the main window and the commands that edit them.
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+
+#include <QString>
+
+#include "workbench/controls/MyListCtrl.h"
+#include "workbench/window/CParvexDlg.h"
+#include "workbench/window/FieldText.h"
+#include "workbench/window/InputDialogs.h"
+
+namespace {
+
+QString StockQuantityText(int32_t quantity)
+{
+    return quantity <= 0 ? QStringLiteral("∞") : QString::number(quantity);
+}
+
+QString PriorityText(int32_t priority)
+{
+    return priority == 1 ? QStringLiteral("√") : QString();
+}
+
+bool ValidRow(int row, std::size_t count)
+{
+    return row >= 0 && static_cast<std::size_t>(row) < count;
+}
+
+// Applies a permutation (new row i = old row order[i]) to one array.
+template <typename T>
+void Reorder(std::vector<T>& values, const std::vector<std::size_t>& order)
+{
+    std::vector<T> sorted;
+    sorted.reserve(values.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(values[i]));
+    values = std::move(sorted);
+}
+
+// The stable order of rows 0..count-1 by key(i): equal keys keep their order,
+// as a bubble sort that swaps only neighbours strictly out of order would.
+template <typename Key>
+std::vector<std::size_t> StableOrder(std::size_t count, bool ascending, Key key)
+{
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return ascending ? key(a) < key(b) : key(b) < key(a);
+    });
+    return order;
+}
+
+void RenumberRows(MyListCtrl* table)
+{
+    for (int row = 0; row < table->GetItemCount(); ++row)
+        table->SetItemText(row, 0, QString::number(row + 1));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Refill and row display
+
+void CParvexDlg::RefillCutTable()
+{
+    m_cutTable->DeleteAllItems();
+    for (std::size_t i = 0; i < m_lists.CutRowCount(); ++i) {
+        const int row = m_cutTable->InsertItem(static_cast<int>(i), QString::number(i + 1));
+        ShowCutRow(row);
+    }
+}
+
+void CParvexDlg::RefillStockTable()
+{
+    m_stockTable->DeleteAllItems();
+    for (std::size_t i = 0; i < m_lists.StockRowCount(); ++i) {
+        const int row = m_stockTable->InsertItem(static_cast<int>(i), QString::number(i + 1));
+        ShowStockRow(row);
+    }
+}
+
+void CParvexDlg::ShowCutRow(int row)
+{
+    if (!ValidRow(row, m_lists.CutRowCount()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(row);
+    m_cutTable->SetItemText(row, 1, ToQString(m_lists.m_cutSpec[i]));
+    m_cutTable->SetItemText(row, 2, LengthText(m_lists.m_cutLength[i]));
+    m_cutTable->SetItemText(row, 3, QString::number(m_lists.m_cutQuantity[i]));
+    m_cutTable->SetItemText(row, 4, ToQString(m_lists.m_cutMark[i]));
+}
+
+void CParvexDlg::ShowStockRow(int row)
+{
+    if (!ValidRow(row, m_lists.StockRowCount()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(row);
+    m_stockTable->SetItemText(row, 1, ToQString(m_lists.m_stockSpec[i]));
+    m_stockTable->SetItemText(row, 2, LengthText(m_lists.m_stockLength[i]));
+    m_stockTable->SetItemText(row, 3, StockQuantityText(m_lists.m_stockQuantity[i]));
+    m_stockTable->SetItemText(row, 4, PriorityText(m_lists.m_stockPriority[i]));
+}
+
+// ---------------------------------------------------------------------------
+// Add and edit
+
+void CParvexDlg::AddCutItem()
+{
+    if (g_lastCutEntry.spec.empty()) {
+        g_lastCutEntry.spec = DEFAULT_SPEC;
+        const std::size_t n = m_lists.CutRowCount();
+        if (n == 0 && m_lists.StockRowCount() > 0)
+            g_lastCutEntry.spec = m_lists.m_stockSpec[0];
+        if (n > 0) {
+            g_lastCutEntry.spec = m_lists.m_cutSpec[n - 1];
+            g_lastCutEntry.length = m_lists.m_cutLength[n - 1];
+            g_lastCutEntry.quantity = m_lists.m_cutQuantity[n - 1];
+            g_lastCutEntry.mark = m_lists.m_cutMark[n - 1];
+        }
+    }
+    Dlg_MSG_Len dialog(this, RowDialogMode::Add);
+    dialog.m_spec = ToQString(g_lastCutEntry.spec);
+    dialog.m_length = g_lastCutEntry.length;
+    dialog.m_quantity = g_lastCutEntry.quantity;
+    dialog.m_mark = ToQString(g_lastCutEntry.mark);
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    g_lastCutEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, ToMyString(dialog.m_mark)};
+    m_lists.AppendCutRow(g_lastCutEntry.spec, g_lastCutEntry.length, g_lastCutEntry.quantity, g_lastCutEntry.mark);
+    RefillCutTable();
+    const int last = m_cutTable->GetItemCount() - 1;
+    m_cutTable->SetRowSelected(last, true);
+    m_cutTable->EnsureVisible(last);
+}
+
+void CParvexDlg::AddStockItem()
+{
+    if (g_lastStockEntry.spec.empty()) {
+        g_lastStockEntry.spec = DEFAULT_SPEC;
+        const std::size_t n = m_lists.StockRowCount();
+        if (n == 0 && m_lists.CutRowCount() > 0)
+            g_lastStockEntry.spec = m_lists.m_cutSpec[0];
+        if (n > 0) {
+            g_lastStockEntry.spec = m_lists.m_stockSpec[n - 1];
+            g_lastStockEntry.length = m_lists.m_stockLength[n - 1];
+            g_lastStockEntry.quantity = m_lists.m_stockQuantity[n - 1];
+            g_lastStockEntry.priority = m_lists.m_stockPriority[n - 1];
+        }
+    }
+    Dlg_MSG_Len2 dialog(this, RowDialogMode::Add);
+    dialog.m_spec = ToQString(g_lastStockEntry.spec);
+    dialog.m_length = g_lastStockEntry.length;
+    dialog.m_quantity = g_lastStockEntry.quantity;
+    dialog.m_priority = g_lastStockEntry.priority;
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    g_lastStockEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, dialog.m_priority};
+    m_lists.AppendStockRow(g_lastStockEntry.spec, g_lastStockEntry.length, g_lastStockEntry.quantity,
+                           g_lastStockEntry.priority);
+    RefillStockTable();
+    const int last = m_stockTable->GetItemCount() - 1;
+    m_stockTable->SetRowSelected(last, true);
+    m_stockTable->EnsureVisible(last);
+}
+
+int CParvexDlg::ColumnUnderPointer(const MyListCtrl* table, int row) const
+{
+    const QPoint pointer = table->PointerPosition();
+    const int columns = table == m_stockTable ? 4 : 5;
+    for (int k = 0; k < columns; ++k) {
+        if (table->CellRect(row, k).contains(pointer))
+            return k;
+    }
+    return -1;
+}
+
+void CParvexDlg::EditCutRow(int row)
+{
+    if (!ValidRow(row, m_lists.CutRowCount()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(row);
+    Dlg_MSG_Len dialog(this, RowDialogMode::Edit);
+    dialog.m_spec = ToQString(m_lists.m_cutSpec[i]);
+    dialog.m_length = m_lists.m_cutLength[i];
+    dialog.m_quantity = m_lists.m_cutQuantity[i];
+    dialog.m_mark = ToQString(m_lists.m_cutMark[i]);
+    dialog.m_focusColumn = ColumnUnderPointer(m_cutTable, row);
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted || !ValidRow(row, m_lists.CutRowCount()))
+        return;
+    g_lastCutEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, ToMyString(dialog.m_mark)};
+    m_lists.m_cutSpec[i] = g_lastCutEntry.spec;
+    m_lists.m_cutLength[i] = g_lastCutEntry.length;
+    m_lists.m_cutQuantity[i] = g_lastCutEntry.quantity;
+    m_lists.m_cutMark[i] = g_lastCutEntry.mark;
+    ShowCutRow(row);
+}
+
+void CParvexDlg::EditStockRow(int row)
+{
+    if (!ValidRow(row, m_lists.StockRowCount()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(row);
+    Dlg_MSG_Len2 dialog(this, RowDialogMode::Edit);
+    dialog.m_spec = ToQString(m_lists.m_stockSpec[i]);
+    dialog.m_length = m_lists.m_stockLength[i];
+    dialog.m_quantity = m_lists.m_stockQuantity[i];
+    dialog.m_priority = m_lists.m_stockPriority[i];
+    dialog.m_focusColumn = ColumnUnderPointer(m_stockTable, row);
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted || !ValidRow(row, m_lists.StockRowCount()))
+        return;
+    g_lastStockEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, dialog.m_priority};
+    m_lists.m_stockSpec[i] = g_lastStockEntry.spec;
+    m_lists.m_stockLength[i] = g_lastStockEntry.length;
+    m_lists.m_stockQuantity[i] = g_lastStockEntry.quantity;
+    m_lists.m_stockPriority[i] = g_lastStockEntry.priority;
+    ShowStockRow(row);
+}
+
+void CParvexDlg::OnCutDoubleClick(int row)
+{
+    if (row < 0)
+        m_cutTable->DeselectAll();
+    const int selected = m_cutTable->FirstSelectedRow();
+    if (selected >= 0)
+        EditCutRow(selected);
+    else
+        AddCutItem();
+}
+
+void CParvexDlg::OnStockDoubleClick(int row)
+{
+    if (row < 0)
+        m_stockTable->DeselectAll();
+    const int selected = m_stockTable->FirstSelectedRow();
+    if (selected >= 0)
+        EditStockRow(selected);
+    else
+        AddStockItem();
+}
+
+void CParvexDlg::OnCutSelectionChanged()
+{
+    const int row = m_cutTable->FirstSelectedRow();
+    if (!ValidRow(row, m_lists.CutRowCount()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(row);
+    g_lastCutEntry = {m_lists.m_cutSpec[i], m_lists.m_cutLength[i], m_lists.m_cutQuantity[i], m_lists.m_cutMark[i]};
+}
+
+void CParvexDlg::OnStockSelectionChanged()
+{
+    const int row = m_stockTable->FirstSelectedRow();
+    if (!ValidRow(row, m_lists.StockRowCount()))
+        return;
+    const std::size_t i = static_cast<std::size_t>(row);
+    g_lastStockEntry = {m_lists.m_stockSpec[i], m_lists.m_stockLength[i], m_lists.m_stockQuantity[i],
+                        m_lists.m_stockPriority[i]};
+}
+
+// ---------------------------------------------------------------------------
+// Delete and merge
+
+void CParvexDlg::DeleteSelectedCutRows()
+{
+    for (int row = m_cutTable->GetItemCount() - 1; row >= 0; --row) {
+        if (!m_cutTable->IsRowSelected(row))
+            continue;
+        if (ValidRow(row, m_lists.CutRowCount()))
+            m_lists.RemoveCutRow(static_cast<std::size_t>(row));
+        m_cutTable->DeleteItem(row);
+    }
+    RenumberRows(m_cutTable);
+}
+
+void CParvexDlg::DeleteSelectedStockRows()
+{
+    for (int row = m_stockTable->GetItemCount() - 1; row >= 0; --row) {
+        if (!m_stockTable->IsRowSelected(row))
+            continue;
+        if (ValidRow(row, m_lists.StockRowCount()))
+            m_lists.RemoveStockRow(static_cast<std::size_t>(row));
+        m_stockTable->DeleteItem(row);
+    }
+    RenumberRows(m_stockTable);
+}
+
+void CParvexDlg::MergeCutRows()
+{
+    if (m_lists.MergeCutList())
+        RefillCutTable();
+}
+
+void CParvexDlg::MergeStockRows()
+{
+    if (m_lists.MergeStockList())
+        RefillStockTable();
+}
+
+// ---------------------------------------------------------------------------
+// Sort by a column heading
+
+void CParvexDlg::SortCutTable(int column)
+{
+    if (column < 1 || column > 4)
+        return;
+    g_cutSortAscending[column] = !g_cutSortAscending[column];
+    const bool ascending = g_cutSortAscending[column];
+    const InputLists& l = m_lists;
+    std::vector<std::size_t> order;
+    switch (column) {
+    case 1:
+        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutSpec[i]; });
+        break;
+    case 2:
+        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutLength[i]; });
+        break;
+    case 3:
+        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutQuantity[i]; });
+        break;
+    default:
+        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutMark[i]; });
+        break;
+    }
+    Reorder(m_lists.m_cutLength, order);
+    Reorder(m_lists.m_cutQuantity, order);
+    Reorder(m_lists.m_cutSpec, order);
+    Reorder(m_lists.m_cutMark, order);
+    RefillCutTable();
+}
+
+void CParvexDlg::SortStockTable(int column)
+{
+    if (column < 1 || column > 4)
+        return;
+    g_stockSortAscending[column] = !g_stockSortAscending[column];
+    const bool ascending = g_stockSortAscending[column];
+    const InputLists& l = m_lists;
+    std::vector<std::size_t> order;
+    switch (column) {
+    case 1:
+        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockSpec[i]; });
+        break;
+    case 2:
+        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockLength[i]; });
+        break;
+    case 3:
+        // The stored quantity: unlimited rows hold negative values.
+        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockQuantity[i]; });
+        break;
+    default:
+        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockPriority[i]; });
+        break;
+    }
+    Reorder(m_lists.m_stockLength, order);
+    Reorder(m_lists.m_stockQuantity, order);
+    Reorder(m_lists.m_stockSpec, order);
+    Reorder(m_lists.m_stockPriority, order);
+    RefillStockTable();
+}
+
+// ---------------------------------------------------------------------------
+// Batch edits of the captured rows
+
+void CParvexDlg::BatchEditCutRows(int row, int column)
+{
+    const std::vector<int> rows = m_cutTable->CapturedRows();
+    if (rows.empty() || (column != 3 && column != 4))
+        return;
+    const bool valid = ValidRow(row, m_lists.CutRowCount());
+    m_cutTable->ReselectCapturedRows();
+    if (column == 3) {
+        Dlg_CLK_1 dialog(this);
+        dialog.m_quantity = valid ? m_lists.m_cutQuantity[static_cast<std::size_t>(row)] : 1;
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        for (const int r : rows) {
+            if (!ValidRow(r, m_lists.CutRowCount()))
+                continue;
+            m_lists.m_cutQuantity[static_cast<std::size_t>(r)] = dialog.m_quantity;
+            m_cutTable->SetItemText(r, 3, QString::number(dialog.m_quantity));
+        }
+        return;
+    }
+    Dlg_CLK_2 dialog(this);
+    dialog.m_mark = valid ? ToQString(m_lists.m_cutMark[static_cast<std::size_t>(row)]) : QString();
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    for (const int r : rows) {
+        if (!ValidRow(r, m_lists.CutRowCount()))
+            continue;
+        m_lists.m_cutMark[static_cast<std::size_t>(r)] = ToMyString(dialog.m_mark);
+        m_cutTable->SetItemText(r, 4, dialog.m_mark);
+    }
+}
+
+void CParvexDlg::BatchEditStockRows(int row, int column)
+{
+    const std::vector<int> rows = m_stockTable->CapturedRows();
+    if (rows.empty() || (column != 3 && column != 4))
+        return;
+    const bool valid = ValidRow(row, m_lists.StockRowCount());
+    m_stockTable->ReselectCapturedRows();
+    if (column == 3) {
+        Dlg_CLK_3 dialog(this);
+        const int32_t quantity = valid ? m_lists.m_stockQuantity[static_cast<std::size_t>(row)] : 0;
+        dialog.m_unlimited = quantity <= 0;
+        dialog.m_quantity = quantity == 0 ? 1 : (quantity == INT32_MIN ? INT32_MAX : std::abs(quantity));
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        for (const int r : rows) {
+            if (!ValidRow(r, m_lists.StockRowCount()))
+                continue;
+            m_lists.m_stockQuantity[static_cast<std::size_t>(r)] = dialog.m_quantity;
+            m_stockTable->SetItemText(r, 3, StockQuantityText(dialog.m_quantity));
+        }
+        return;
+    }
+    Dlg_CLK_4 dialog(this);
+    dialog.m_priority = valid ? m_lists.m_stockPriority[static_cast<std::size_t>(row)] : 0;
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    for (const int r : rows) {
+        if (!ValidRow(r, m_lists.StockRowCount()))
+            continue;
+        m_lists.m_stockPriority[static_cast<std::size_t>(r)] = dialog.m_priority;
+        m_stockTable->SetItemText(r, 4, PriorityText(dialog.m_priority));
+    }
+}
