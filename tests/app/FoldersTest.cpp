@@ -119,7 +119,8 @@ void FoldersTest::setUpCreatesTheFolders()
     QCOMPARE(QString::fromStdString(g_documentsFolder), m_home.path() + QStringLiteral("/Documents"));
     // The test program's folder is writable, so it is the program's folder.
     QCOMPARE(QString::fromStdString(g_programFolder), QCoreApplication::applicationDirPath());
-    QCOMPARE(QString::fromStdString(ConfigFolder()), QCoreApplication::applicationDirPath() + QStringLiteral("/Config"));
+    QCOMPARE(QString::fromStdString(ConfigFolder()),
+             QCoreApplication::applicationDirPath() + QStringLiteral("/Config"));
     QVERIFY(QDir(QString::fromStdString(ConfigFolder())).exists());
     QCOMPARE(QString::fromStdString(HelpDocumentPath()),
              QCoreApplication::applicationDirPath() + QStringLiteral("/Config/QRMHelp.pdf"));

@@ -472,7 +472,18 @@ void ControlsTest::progressGradientCoversFilledPart()
     QVERIFY(CountPixels(image, middle, IsDark) > 0);
     QCOMPARE(CountPixels(image, QRect(0, 0, 150, 22), IsDark), 0);
 
+    // A fill ending exactly on a band edge still paints the next band: 510
+    // pixels make bands of 2; position 40 fills 204 pixels, the right edge of
+    // band 101, so band 102 (204..205) is painted too and the rest starts at 206.
+    progress.setGeometry(0, 0, 510, 22);
+    progress.SetPos(40);
+    QCOMPARE(progress.FillWidth(510), 204);
+    const QImage edge = progress.grab().toImage();
+    QCOMPARE(edge.pixelColor(205, 1), QColor(153, 211, 0));
+    QCOMPARE(edge.pixelColor(206, 1), progress.m_backColour);
+
     // At 100 the whole bar is filled, ending near the end colour.
+    progress.setGeometry(0, 0, 567, 22);
     progress.SetPos(100);
     const QImage full = progress.grab().toImage();
     QCOMPARE(full.pixelColor(566, 1), QColor(1, 147, 0));
