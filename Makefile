@@ -1,5 +1,6 @@
 # The two commands for a newcomer on a fresh Debian 12 machine:
-#   make run    installs what is needed, builds, and plans the example job
+#   make run    installs what is needed, builds, and starts the program (the
+#               window on a desktop; without a display it plans the example job)
 #   make test   installs what is needed, builds, and runs every test
 .PHONY: run test deps build test-asan bench clean
 
@@ -15,7 +16,12 @@ build: deps
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 run: build
-	$(BUILD_DIR)/bin/trevak-cli plan --example
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD_DIR)/bin/trevak; \
+	else \
+		echo "No display: planning the example job on the command line"; \
+		$(BUILD_DIR)/bin/trevak-cli plan --example; \
+	fi
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
