@@ -100,9 +100,13 @@ std::u16string ProductFormula(int32_t row)
     return u"=C" + r + u"*D" + r;
 }
 
-// "=SUM(X%d:X%d)" over one column.
+// "=SUM(X%d:X%d)" over one column. With no body rows the range would run from
+// the first body row up to the totals row itself, a circular reference that
+// the spreadsheet application warns about; the total of nothing is 0.
 std::u16string SumFormula(char16_t column, int32_t first, int32_t last)
 {
+    if (last < first)
+        return u"=0";
     return std::u16string(u"=SUM(") + column + Count(first) + u":" + column + Count(last) + u")";
 }
 
