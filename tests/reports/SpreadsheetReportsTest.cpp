@@ -273,7 +273,7 @@ WireOptimize_Whole OneGroup(std::vector<WireCombine> patterns)
 
 // Leftover list (minimum 100 in the tests):
 //   6000 x 6 Φ12; 50 x 3 Φ12 (too short); 9000 unlimited Φ16; 100 x 4 Φ16
-//   (exactly the minimum); 1000 x 2 without a specification (the spec array
+//   (exactly the minimum); 1000 x 2 without a specification (m_leftoverSpec
 //   is one short).
 WireOptimize_Whole HandLeftovers()
 {
