@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -20,6 +21,9 @@
 #include "app/AppFolders.h"
 #include "app/Prompts.h"
 #include "engine/Messages.h"
+#include "engine/ResultText.h"
+#include "engine/Run.h"
+#include "exchange/ExampleLists.h"
 #include "workbench/SettingsFile.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
@@ -78,6 +82,7 @@ private slots:
     void firstStartShowsEmptyTablesAndDefaults();
     void columnWidthsFollowTheClientWidth();
     void computeFillsPatternRowsAndTotals();
+    void exampleJobMatchesTheEngineAndIsRendered();
     void missingStockFlagsTheSpecificationCell();
     void tooLongPieceFlagsTheLengthCell();
     void liveRowsShowTheTrimmedBarAndStayAfterInterrupt();
@@ -201,6 +206,55 @@ void MainWindowTest::computeFillsPatternRowsAndTotals()
     QVERIFY(window.findChild<Pic_Button*>("leftoverButton")->isEnabled());
     QVERIFY(window.findChild<Pic_Button*>("computeButton")->isEnabled());
     QVERIFY(window.findChild<Pic_Button*>("interruptButton")->isHidden());
+}
+
+void MainWindowTest::exampleJobMatchesTheEngineAndIsRendered()
+{
+    // The built-in example job planned by the engine alone, as the command line does.
+    InputLists lists = ExampleJobLists();
+    lists.MergeCutList();
+    lists.MergeStockList();
+    struct Headless : RunHooks {
+        const InputLists* lists = nullptr;
+        const InputLists* MarkSource() const override { return lists; }
+    } hooks;
+    hooks.lists = &lists;
+    g_resultWindow = &hooks;
+    LoadJob(g_job, lists, 0, 10, 0, 1);
+    JobError error;
+    QVERIFY(RunOptimisation(g_job, error));
+    g_resultWindow = nullptr;
+    QStringList expected;
+    for (const WireOptimize& g : g_job.m_groups)
+        for (const WireCombine& p : g.m_patterns)
+            expected << QString::fromStdU16String(PatternText(p)) + " x" + QString::number(p.m_barCount);
+    const QString bars = QString::number(g_job.m_totalBars);
+    const QString utilisation = QString::fromStdU16String(PercentText(g_job.m_utilisation));
+
+    // The same job through the window with its default parameters.
+    g_job = WireOptimize_Whole();
+    CParvexDlg window;
+    window.m_lists = ExampleJobLists();
+    window.RefillCutTable();
+    window.RefillStockTable();
+    window.resize(window.size());
+    window.show();
+    window.findChild<Pic_Button*>("computeButton")->click();
+
+    QCOMPARE(window.m_resultTable->GetItemCount(), expected.size() + 1);
+    for (int r = 0; r < expected.size(); ++r) {
+        const QStringList row = RowTexts(window.m_resultTable, r);
+        QCOMPARE(row[3] + " x" + row[4], expected[r]);
+    }
+    const QStringList totals = RowTexts(window.m_resultTable, expected.size());
+    QCOMPARE(totals[0], QString("共"));
+    QCOMPARE(totals[4], bars);
+    QCOMPARE(totals[5], utilisation);
+
+    // A picture of the window with the plan, for the eye.
+    const QString path = QString(TREVAK_TEST_OUTPUT_DIR) + "/main-window-example.png";
+    QVERIFY(window.grab().save(path));
+    QVERIFY(QFileInfo(path).size() > 10000);
 }
 
 void MainWindowTest::missingStockFlagsTheSpecificationCell()
