@@ -8,7 +8,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+
+#if defined(__unix__)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -770,6 +776,171 @@ bool ReadXls(const std::string& path, const std::string& name, const std::string
     return true;
 }
 
+// Legacy .xls files are read by libfreexl, which has memory faults on some
+// damaged files (a stack-buffer overrun inside freexl_open). So that such a
+// file can never harm the program, the reading runs in a child process that
+// sends the cells back through a pipe; a child that dies means "damaged".
+
+void PutU32(std::string& out, uint32_t v)
+{
+    out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+void PutText(std::string& out, const std::u16string& text)
+{
+    PutU32(out, static_cast<uint32_t>(text.size()));
+    out.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+}
+
+class Unpacker {
+public:
+    explicit Unpacker(const std::string& data) : m_data(data) {}
+    bool U32(uint32_t& v) { return Raw(&v, sizeof v); }
+    bool Double(double& v) { return Raw(&v, sizeof v); }
+    bool Text(std::u16string& text)
+    {
+        uint32_t size = 0;
+        if (!U32(size) || size > (m_data.size() - m_at) / sizeof(char16_t))
+            return false;
+        text.resize(size);
+        return Raw(text.data(), size * sizeof(char16_t));
+    }
+    bool AtEnd() const { return m_at == m_data.size(); }
+
+private:
+    bool Raw(void* to, std::size_t size)
+    {
+        if (m_data.size() - m_at < size)
+            return false;
+        std::memcpy(to, m_data.data() + m_at, size);
+        m_at += size;
+        return true;
+    }
+    const std::string& m_data;
+    std::size_t m_at = 0;
+};
+
+// The result of a read as bytes: ok, error, truncated, then the sheets with
+// their text and number cells (the only cells the .xls reader makes).
+std::string PackRead(bool ok, const Workbook& book, const std::u16string& error)
+{
+    std::string out;
+    PutU32(out, ok ? 1 : 0);
+    PutText(out, error);
+    PutU32(out, book.truncated ? 1 : 0);
+    PutU32(out, static_cast<uint32_t>(book.sheets.size()));
+    for (const Worksheet& sheet : book.sheets) {
+        PutText(out, sheet.name);
+        PutU32(out, static_cast<uint32_t>(sheet.cells.size()));
+        for (const auto& [key, cell] : sheet.cells) {
+            PutU32(out, static_cast<uint32_t>(key.first));
+            PutU32(out, static_cast<uint32_t>(key.second));
+            const bool text = cell.kind == Cell::Kind::Text;
+            PutU32(out, text ? 1 : 0);
+            if (text) {
+                PutText(out, cell.text);
+            } else {
+                out.append(reinterpret_cast<const char*>(&cell.number), sizeof cell.number);
+            }
+        }
+    }
+    return out;
+}
+
+bool UnpackRead(const std::string& data, bool& ok, Workbook& book, std::u16string& error)
+{
+    Unpacker in(data);
+    uint32_t flag = 0, truncated = 0, sheets = 0;
+    if (!in.U32(flag) || !in.Text(error) || !in.U32(truncated) || !in.U32(sheets))
+        return false;
+    ok = flag != 0;
+    book = Workbook();
+    book.truncated = truncated != 0;
+    for (uint32_t s = 0; s < sheets; ++s) {
+        Worksheet sheet;
+        uint32_t cells = 0;
+        if (!in.Text(sheet.name) || !in.U32(cells))
+            return false;
+        for (uint32_t c = 0; c < cells; ++c) {
+            uint32_t row = 0, column = 0, text = 0;
+            if (!in.U32(row) || !in.U32(column) || !in.U32(text))
+                return false;
+            Cell cell;
+            if (text) {
+                cell.kind = Cell::Kind::Text;
+                if (!in.Text(cell.text))
+                    return false;
+            } else {
+                cell.kind = Cell::Kind::Number;
+                if (!in.Double(cell.number))
+                    return false;
+            }
+            sheet.cells.emplace(std::make_pair(static_cast<int32_t>(row), static_cast<int32_t>(column)),
+                                std::move(cell));
+        }
+        book.sheets.push_back(std::move(sheet));
+    }
+    return in.AtEnd();
+}
+
+bool ReadXlsIsolated(const std::string& path, const std::string& name, const std::string& head, Workbook& book,
+                     std::u16string& error, const ReadLimits& limits)
+{
+#if defined(__unix__)
+    int fds[2];
+    if (pipe(fds) != 0)
+        return ReadXls(path, name, head, book, error, limits);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return ReadXls(path, name, head, book, error, limits);
+    }
+    if (child == 0) {
+        close(fds[0]);
+        Workbook read;
+        std::u16string readError;
+        const bool ok = ReadXls(path, name, head, read, readError, limits);
+        const std::string packed = PackRead(ok, read, readError);
+        std::size_t at = 0;
+        while (at < packed.size()) {
+            const ssize_t n = write(fds[1], packed.data() + at, packed.size() - at);
+            if (n <= 0)
+                _exit(2);
+            at += static_cast<std::size_t>(n);
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n > 0) {
+            data.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    close(fds[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    bool ok = false;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !UnpackRead(data, ok, book, error)) {
+        book = Workbook();
+        error = DamagedXls(name, "the file could not be read");
+        return false;
+    }
+    return ok;
+#else
+    return ReadXls(path, name, head, book, error, limits);
+#endif
+}
+
 // ---------------------------------------------------------------- dispatch
 
 enum class FileKind { Empty, Xlsx, Xls, Other };
@@ -862,7 +1033,7 @@ bool ReadWorkbookFile(const std::string& path, Workbook& book, std::u16string& e
         in.read(&whole[0], static_cast<std::streamsize>(whole.size()));
         whole.resize(static_cast<std::size_t>(in.gcount()));
         in.close();
-        return ReadXls(path, path, whole, book, error, limits);
+        return ReadXlsIsolated(path, path, whole, book, error, limits);
     }
     }
     return false;
@@ -890,7 +1061,7 @@ bool ReadWorkbookBytes(const std::string& bytes, Workbook& book, std::u16string&
             error = u"无法读取电子表格文件" + Quoted(shown) + u"：无法写入临时文件。";
             return false;
         }
-        return ReadXls(file.Path(), shown, bytes, book, error, limits);
+        return ReadXlsIsolated(file.Path(), shown, bytes, book, error, limits);
     }
     }
     return false;

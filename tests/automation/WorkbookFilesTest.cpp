@@ -412,6 +412,23 @@ TEST(WorkbookFilesTest, PasswordProtectedLegacyXlsIsRefused)
     EXPECT_TRUE(reader.Book().sheets.empty());
 }
 
+TEST(WorkbookFilesTest, LegacyXlsThatTrapsTheLibraryIsRefusedWithoutHarm)
+{
+    // A damaged .xls on which libfreexl overruns a stack buffer inside
+    // freexl_open (found by fuzzing). Read in a child process, it can only end
+    // that child: the program gets an error naming the file and no cells.
+    const std::string path = std::string(TREVAK_TEST_DATA_DIR) + "/automation/freexl-overrun.xls";
+    SpreadsheetConnection reader;
+    std::u16string error;
+    EXPECT_FALSE(reader.OpenWorkbook(path, error));
+    EXPECT_NE(Utf8(error).find("freexl-overrun.xls"), std::string::npos) << Utf8(error);
+    EXPECT_TRUE(reader.Book().sheets.empty() || reader.Book().sheets[0].cells.empty());
+    // The process is unharmed: a sound legacy file still reads.
+    SpreadsheetConnection again;
+    EXPECT_TRUE(again.OpenWorkbook(std::string(TREVAK_TEST_DATA_DIR) + "/automation/legacy.xls", error))
+        << Utf8(error);
+}
+
 TEST(WorkbookFilesTest, SaveToAnImpossiblePlaceFailsWithTheName)
 {
     TempFolder folder;
