@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "cli/PlanCommand.h"
+#include "automation/SpreadsheetConnection.h"
 #include "cli/SettingsCommands.h"
 #include "exchange/Codepage.h"
 #include "reports/TempFolder.h"
@@ -98,6 +99,36 @@ TEST(PlanReports, PlanDocumentHasTheMarkColumnOnlyWithMarks)
     const std::string plain = ListFile(folder, "plain.txt", "A 3000 2\n");
     ASSERT_EQ(Plan({"--cut", plain, "--stock", stock, "--kerf", "0", "--report", "doc", "--out", doc}).status, 0);
     EXPECT_EQ(Utf8Of(TempFolder::ReadFile(doc)).find("标记"), std::string::npos);
+}
+
+TEST(PlanReports, WorkbooksAreWrittenAndReadBack)
+{
+    TempFolder folder;
+    const std::string plan = folder.File("plan.xlsx");
+    ASSERT_EQ(Plan({"--example", "--report", "xlsx", "--out", plan}).status, 0);
+    SpreadsheetConnection reader;
+    std::u16string error;
+    ASSERT_TRUE(reader.OpenWorkbook(plan, error)) << Utf16ToUtf8(error);
+    EXPECT_GE(reader.Book().sheets.size(), 3u);  // two pattern formats and the stock summary
+
+    // Leftovers of at least 6000: Type_1 6000 unlimited, Type_1 12000 x 30
+    // (unused), Type_2 6000 unlimited, Type_3 9000 x 16 (9 of 25 bars used) and
+    // the one remnant of 6000 (1200x1+885x2 on a 9000 bar).
+    const std::string left = folder.File("left.xlsx");
+    ASSERT_EQ(Plan({"--example", "--leftover", "xlsx", "--min", "6000", "--out", left}).status, 0);
+    ASSERT_TRUE(reader.OpenWorkbook(left, error)) << Utf16ToUtf8(error);
+    reader.SelectRange(3, 3);  // C3: the first length
+    EXPECT_EQ(reader.GetValue().number, 6000);
+    reader.SelectRange(4, 3);  // D3: unlimited
+    EXPECT_EQ(Utf16ToUtf8(reader.GetValue().text), "不限");
+    reader.SelectRange(4, 4);
+    EXPECT_EQ(reader.GetValue().number, 30);
+    reader.SelectRange(3, 4);
+    EXPECT_EQ(reader.GetValue().number, 12000);
+    reader.SelectRange(4, 6);
+    EXPECT_EQ(reader.GetValue().number, 16);
+    reader.SelectRange(4, 7);
+    EXPECT_EQ(reader.GetValue().number, 1);
 }
 
 TEST(PlanReports, ReportOptionsMustComeTogether)
