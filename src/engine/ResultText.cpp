@@ -8,6 +8,16 @@ std::u16string Widen(const std::string& ascii)
     return std::u16string(ascii.begin(), ascii.end());
 }
 
+std::u16string LengthString(double length)
+{
+    return Widen(FormatLength(length));
+}
+
+std::u16string CountString(int64_t count)
+{
+    return Widen(std::to_string(count));
+}
+
 std::u16string PatternText(const WireCombine& pattern)
 {
     std::u16string text;

@@ -12,6 +12,10 @@ std::u16string PatternText(const WireCombine& pattern);
 // "%.1f%%" of a fraction x 100.
 std::u16string PercentText(double fraction);
 
+// A length by FormatLength, and a count in plain decimal.
+std::u16string LengthString(double length);
+std::u16string CountString(int64_t count);
+
 // The message the window shows for a run's input problem, %s filled with the
 // error's specification; empty for code 0 or an unknown code.
 std::u16string JobErrorMessage(const JobError& error);

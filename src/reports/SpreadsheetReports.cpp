@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ResultText.h"
 #include "reports/FormatLength.h"
 
 namespace {
@@ -72,31 +73,11 @@ const char16_t* const STOCK_TITLE = u"Trevak线材下料优化---原料统计";
 const char16_t* const LEFTOVER_TITLE = u"Trevak线材下料优化---余料统计";
 const char16_t* const NO_APPLICATION = u"未找到 Excel 软件，请先安装 Excel !";
 
-std::u16string Ascii(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
-
-std::u16string Count(int64_t value)
-{
-    return Ascii(std::to_string(value));
-}
-
-std::u16string Length(double value)
-{
-    return Ascii(FormatLength(value));
-}
-
-// "%.1f%%" of fraction x 100, with "." whatever the locale.
-std::u16string Percent(double fraction)
-{
-    return Ascii(FormatFixed(fraction * 100, 1)) + u"%";
-}
 
 // "=C%d*D%d" with row twice.
 std::u16string ProductFormula(int32_t row)
 {
-    const std::u16string r = Count(row);
+    const std::u16string r = CountString(row);
     return u"=C" + r + u"*D" + r;
 }
 
@@ -107,7 +88,7 @@ std::u16string SumFormula(char16_t column, int32_t first, int32_t last)
 {
     if (last < first)
         return u"=0";
-    return std::u16string(u"=SUM(") + column + Count(first) + u":" + column + Count(last) + u")";
+    return std::u16string(u"=SUM(") + column + CountString(first) + u":" + column + CountString(last) + u")";
 }
 
 // Selects the rectangle between two cells given in any order, as the
@@ -231,7 +212,7 @@ std::u16string PiecesText(const WireCombine& pattern)
     for (std::size_t i = 0; i < pattern.m_pieceLength.size(); ++i) {
         if (i > 0)
             text += u"+";
-        text += Length(pattern.m_pieceLength[i]) + u"x" + Count(CountAt(pattern.m_pieceCount, i));
+        text += LengthString(pattern.m_pieceLength[i]) + u"x" + CountString(CountAt(pattern.m_pieceCount, i));
     }
     return text;
 }
@@ -271,7 +252,7 @@ void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& patter
                 continue;  // too short to reach the next per cent
             c.SelectRange(v + DIAGRAM_OFFSET, row, w + DIAGRAM_OFFSET, row);
             c.Merge();
-            c.SetValue(Length(piece));
+            c.SetValue(LengthString(piece));
             CellBorder(c);
             c.CentreCells();
             const int index = registry.IndexOf(piece, spec);
@@ -306,7 +287,7 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
             TextCell(c, 2, row, group.m_spec);
             NumberCell(c, 3, row, pattern.m_barLength);
             NumberCell(c, 4, row, static_cast<double>(pattern.m_barCount));
-            TextCell(c, 5, row, Percent(pattern.m_utilisation));
+            TextCell(c, 5, row, PercentText(pattern.m_utilisation));
             TextCell(c, 6, row, PiecesText(pattern));
             NumberCell(c, 7, row, pattern.m_remnant);
             c.SelectRange(LEFT_LABEL, row);
@@ -415,7 +396,7 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
                     c.SetValue(static_cast<double>(n));
                 } else {
                     c.SetNumberFormat(u"@");
-                    c.SetValue(Count(n) + u"-" + Count(static_cast<int64_t>(g + 1)));
+                    c.SetValue(CountString(n) + u"-" + CountString(static_cast<int64_t>(g + 1)));
                 }
                 CellBorder(c);
                 BlockColumn(c, 2, row, rows);
@@ -428,7 +409,7 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
                 c.SetValue(static_cast<double>(record.m_barCount));
                 CellBorder(c);
                 BlockColumn(c, 5, row, rows);
-                c.SetValue(Percent(pattern.m_utilisation));
+                c.SetValue(PercentText(pattern.m_utilisation));
                 CellBorder(c);
                 BlockColumn(c, 6, row, rows);
                 c.SetValue(pattern.m_remnant);
@@ -437,7 +418,7 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
                 for (std::size_t j = 0; j < entries; ++j) {
                     const int32_t pieceRow = row + static_cast<int32_t>(j);
                     TextCell(c, 7, pieceRow,
-                             Length(record.m_pieceLength[j]) + u" x " + Count(CountAt(record.m_pieceCount, j)));
+                             LengthString(record.m_pieceLength[j]) + u" x " + CountString(CountAt(record.m_pieceCount, j)));
                     if (withMarks)
                         TextCell(c, 8, pieceRow, j < record.m_pieceMark.size() ? record.m_pieceMark[j] : MyString());
                 }
@@ -485,7 +466,7 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
             NumberCell(c, 3, row, stockLength);
             NumberCell(c, 4, row, static_cast<double>(bars));
             FormulaCell(c, 5, row, ProductFormula(row));
-            TextCell(c, 6, row, Percent(total > 0 ? pieces / total : 0));
+            TextCell(c, 6, row, PercentText(total > 0 ? pieces / total : 0));
             if (k % 2 == 0) {
                 c.SelectRange(1, row, 6, row);
                 BandFill(c);
@@ -502,7 +483,7 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     TextCell(c, 3, totals, u"汇 总");
     FormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
     FormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
-    TextCell(c, 6, totals, Percent(job.m_utilisation));
+    TextCell(c, 6, totals, PercentText(job.m_utilisation));
     c.SelectRange(3, totals, 6, totals);
     HeaderStyle(c);
 

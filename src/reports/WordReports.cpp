@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "engine/ResultText.h"
 #include "reports/FormatLength.h"
 #include "reports/ReportConventions.h"
 #include "reports/RtfDocument.h"
@@ -17,26 +18,6 @@ const int SHADING_NONE = 0;
 const int SHADING_HEADER = 1;     // light yellow: header and totals rows
 const int SHADING_ALTERNATE = 2;  // light cyan: every second body row or block
 
-std::u16string Ascii(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
-
-std::u16string Count(int64_t value)
-{
-    return Ascii(std::to_string(value));
-}
-
-std::u16string Length(double value)
-{
-    return Ascii(FormatLength(value));
-}
-
-// "%.1f%%" of fraction x 100, with "." whatever the locale.
-std::u16string Percent(double fraction)
-{
-    return Ascii(FormatFixed(fraction * 100, 1)) + u"%";
-}
 
 int AlternateShading(int64_t number)
 {
@@ -93,24 +74,24 @@ void WritePatternTable(RtfDocument& document, const WireOptimize_Whole& job, boo
             for (std::size_t g = 0; g < recordCount; ++g) {
                 const WireCombine_Mark& record = (*records)[g];
                 ++blockNumber;
-                std::u16string number = Count(patternNumber);
+                std::u16string number = CountString(patternNumber);
                 if (recordCount > 1)
-                    number += u"-" + Count(static_cast<int64_t>(g + 1));
+                    number += u"-" + CountString(static_cast<int64_t>(g + 1));
                 const int shading = AlternateShading(blockNumber);
                 const std::size_t entries = record.m_pieceLength.size();
                 for (std::size_t j = 0; j < entries; ++j) {
                     const int mergeMode = entries == 1 ? 0 : (j == 0 ? 1 : 2);
                     document.PlanRowLayout(withMarks, mergeMode, shading);
                     const int64_t pieceCount = j < record.m_pieceCount.size() ? record.m_pieceCount[j] : 0;
-                    const std::u16string pieces = Length(record.m_pieceLength[j]) + u" x " + Count(pieceCount);
+                    const std::u16string pieces = LengthString(record.m_pieceLength[j]) + u" x " + CountString(pieceCount);
                     Cells cells;
                     if (j == 0) {
                         cells = {number,
                                  spec,
-                                 Length(pattern.m_barLength),
-                                 Count(record.m_barCount),
-                                 Percent(pattern.m_utilisation),
-                                 Length(pattern.m_remnant)};
+                                 LengthString(pattern.m_barLength),
+                                 CountString(record.m_barCount),
+                                 PercentText(pattern.m_utilisation),
+                                 LengthString(pattern.m_remnant)};
                     } else {
                         cells.assign(6, std::u16string());
                     }
@@ -144,15 +125,15 @@ void WriteStockTable(RtfDocument& document, const WireOptimize_Whole& job)
             const double total = static_cast<double>(bars) * stockLength;
             const double pieces = i < group.m_usedPieceLength.size() ? group.m_usedPieceLength[i] : 0;
             TableRow(document, 0, std::begin(STOCK_EDGES), std::end(STOCK_EDGES), AlternateShading(rowNumber));
-            document.RowContent({Count(rowNumber), spec, Length(stockLength), Count(bars), Length(total),
-                                 Percent(total > 0 ? pieces / total : 0)},
+            document.RowContent({CountString(rowNumber), spec, LengthString(stockLength), CountString(bars), LengthString(total),
+                                 PercentText(total > 0 ? pieces / total : 0)},
                                 false);
         }
     }
 
     // Under the columns 原料长度 to 利用率.
     TableRow(document, 3500, std::begin(STOCK_EDGES) + 2, std::end(STOCK_EDGES), SHADING_HEADER);
-    document.RowContent({u"汇 总", Count(job.m_totalBars), Length(job.m_totalLength), Percent(job.m_utilisation)},
+    document.RowContent({u"汇 总", CountString(job.m_totalBars), LengthString(job.m_totalLength), PercentText(job.m_utilisation)},
                         true);
     document.EndTable();
 }
@@ -192,18 +173,18 @@ bool WriteLeftoverDocument(const WireOptimize_Whole& job, double minimumLength, 
         const std::u16string spec = i < job.m_leftoverSpec.size() ? RtfCellText(job.m_leftoverSpec[i]) : u"";
         TableRow(document, 0, std::begin(LEFTOVER_EDGES), std::end(LEFTOVER_EDGES), AlternateShading(rowNumber));
         if (quantity <= 0) {
-            document.RowContent({Count(rowNumber), spec, Length(length), u"不限", u"---"}, false);
+            document.RowContent({CountString(rowNumber), spec, LengthString(length), u"不限", u"---"}, false);
         } else {
             const double total = static_cast<double>(quantity) * length;
             totalBars += quantity;
             totalLength += total;
-            document.RowContent({Count(rowNumber), spec, Length(length), Count(quantity), Length(total)}, false);
+            document.RowContent({CountString(rowNumber), spec, LengthString(length), CountString(quantity), LengthString(total)}, false);
         }
     }
     if (totalBars > 0) {
         // Under the columns 长 度 to 总 长.
         TableRow(document, 4000, std::begin(LEFTOVER_EDGES) + 2, std::end(LEFTOVER_EDGES), SHADING_HEADER);
-        document.RowContent({u"汇 总", Count(totalBars), Length(totalLength)}, true);
+        document.RowContent({u"汇 总", CountString(totalBars), LengthString(totalLength)}, true);
     }
     document.EndTable();
     return document.End(open);
