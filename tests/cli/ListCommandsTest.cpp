@@ -12,52 +12,28 @@
 #include "exchange/Codepage.h"
 #include "exchange/ExampleLists.h"
 #include "exchange/TextListFile.h"
+#include "cli/CommandRun.h"
 #include "reports/TempFolder.h"
 
 namespace {
 
-struct Result {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
 
-template <typename Fn>
-Result Command(Fn command, const std::vector<std::string>& args)
+CommandResult Import(const std::vector<std::string>& args)
 {
-    std::ostringstream out, err;
-    Result r;
-    r.status = command(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return RunCommand(RunImportCommand, args);
 }
 
-Result Import(const std::vector<std::string>& args)
+CommandResult Export(const std::vector<std::string>& args)
 {
-    return Command(RunImportCommand, args);
+    return RunCommand(RunExportCommand, args);
 }
 
-Result Export(const std::vector<std::string>& args)
+CommandResult Example(const std::vector<std::string>& args)
 {
-    return Command(RunExportCommand, args);
+    return RunCommand(RunExampleCommand, args);
 }
 
-Result Example(const std::vector<std::string>& args)
-{
-    return Command(RunExampleCommand, args);
-}
 
-// A list file in code page 936 from UTF-8 text.
-std::string ListFile(const TempFolder& folder, const std::string& name, const std::string& utf8)
-{
-    return folder.WriteFile(name, Utf16ToCp936(Utf8ToUtf16(utf8)));
-}
-
-std::string Utf8Of(const std::string& cp936)
-{
-    return Utf16ToUtf8(Cp936ToUtf16(cp936));
-}
 
 const char* const CUT_TEXT =
     "Type_1   2995   15   订单1\n"
@@ -70,7 +46,7 @@ TEST(ImportCommandTest, PrintsTheRowsOfATextFile)
 {
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", CUT_TEXT);
-    const Result r = Import({"cut", cut});
+    const CommandResult r = Import({"cut", cut});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Type_1   2995   15   订单1\nType_1   4280.5   8   \nQ235   985   20   A-7\n");
     EXPECT_EQ(r.err, "");
@@ -80,7 +56,7 @@ TEST(ImportCommandTest, PrintsStockRowsWithUnlimitedAndPriority)
 {
     TempFolder folder;
     const std::string stock = ListFile(folder, "stock.txt", "Type_1 6000 不限 优先\nType_2 12000 30\nType_3 9000 -5\n");
-    const Result r = Import({"stock", stock});
+    const CommandResult r = Import({"stock", stock});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Type_1   6000   不限   优先\nType_2   12000   30\nType_3   9000   不限\n");
 }
@@ -89,7 +65,7 @@ TEST(ImportCommandTest, JsonHoldsTheRowsTheBadLinesAndTheReport)
 {
     TempFolder folder;
     const std::string stock = ListFile(folder, "stock.txt", "Type_1 6000 0 优先\nA 100\nType_2 12000 30\n");
-    const Result r = Import({"stock", stock, "--json"});
+    const CommandResult r = Import({"stock", stock, "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "{\"rows\": [[\"Type_1\", 6000, -1, 1], [\"Type_2\", 12000, 30, 0]], \"badLines\": 1, "
@@ -114,7 +90,7 @@ TEST(ImportCommandTest, ReadsASpreadsheetByItsName)
     const std::string path = folder.File("list.XLSX");
     std::u16string error;
     ASSERT_TRUE(sheet.SaveAs(path, error));
-    const Result r = Import({"cut", path, "--json"});
+    const CommandResult r = Import({"cut", path, "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"rows\": [[\"Type_1\", 2995, 15, \"订单1\"]], \"badLines\": 0, \"report\": \"\"}\n");
 }
@@ -123,13 +99,13 @@ TEST(ImportCommandTest, UnreadableFilesExitWithTwoNamingTheFile)
 {
     TempFolder folder;
     for (const char* name : {"missing.txt", "missing.xlsx"}) {
-        const Result r = Import({"cut", folder.File(name)});
+        const CommandResult r = Import({"cut", folder.File(name)});
         EXPECT_EQ(r.status, 2) << name;
         EXPECT_EQ(r.out, "") << name;
         EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
     }
     const std::string broken = folder.WriteFile("broken.xls", "not a workbook at all");
-    Result r = Import({"stock", broken});
+    CommandResult r = Import({"stock", broken});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("broken.xls"), std::string::npos) << r.err;
 
@@ -159,7 +135,7 @@ TEST(ExportCommandTest, TextToWorkbookToTextGivesTheSameRows)
     const std::string cut = ListFile(folder, "cut.txt", CUT_TEXT);
     const std::string xlsx = folder.File("cut.xlsx");
     const std::string back = folder.File("back.txt");
-    Result r = Export({"cut", "--from", cut, "--out", xlsx});
+    CommandResult r = Export({"cut", "--from", cut, "--out", xlsx});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, xlsx + ": 3 rows\n");
     EXPECT_EQ(TempFolder::ReadFile(xlsx).substr(0, 2), "PK");
@@ -207,7 +183,7 @@ TEST(ExportCommandTest, FailuresExitWithTwo)
 {
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", CUT_TEXT);
-    Result r = Export({"cut", "--from", folder.File("missing.txt"), "--out", folder.File("x.txt")});
+    CommandResult r = Export({"cut", "--from", folder.File("missing.txt"), "--out", folder.File("x.txt")});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("missing.txt"), std::string::npos);
     r = Export({"cut", "--from", cut, "--out", folder.File("no/such/out.xlsx")});
@@ -230,11 +206,11 @@ TEST(ExampleCommandTest, TextAndWorkbookExamplesReadAsTheSameRows)
         const std::string kind = kindName;
         const std::string txt = folder.File(kind + ".txt");
         const std::string xlsx = folder.File(kind + ".xlsx");
-        const Result r = Example({kind, "--txt", txt, "--xlsx", xlsx});
+        const CommandResult r = Example({kind, "--txt", txt, "--xlsx", xlsx});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, txt + "\n" + xlsx + "\n");
-        const Result fromText = Import({kind, txt, "--json"});
-        const Result fromWorkbook = Import({kind, xlsx, "--json"});
+        const CommandResult fromText = Import({kind, txt, "--json"});
+        const CommandResult fromWorkbook = Import({kind, xlsx, "--json"});
         ASSERT_EQ(fromText.status, 0);
         ASSERT_EQ(fromWorkbook.status, 0);
         EXPECT_EQ(fromText.out, fromWorkbook.out);
@@ -254,7 +230,7 @@ TEST(ExampleCommandTest, BadArgumentsAndUnwritableFiles)
     EXPECT_EQ(Example({"cut"}).status, 2);
     EXPECT_EQ(Example({"both", "--txt", folder.File("a.txt")}).status, 2);
     EXPECT_EQ(Example({"cut", "--txt"}).status, 2);
-    Result r = Example({"cut", "--txt", folder.File("no/such/a.txt")});
+    CommandResult r = Example({"cut", "--txt", folder.File("no/such/a.txt")});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("a.txt"), std::string::npos);
     r = Example({"stock", "--xlsx", folder.File("no/such/b.xlsx")});

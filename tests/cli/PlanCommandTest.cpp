@@ -6,31 +6,16 @@
 
 #include "cli/PlanCommand.h"
 #include "exchange/Codepage.h"
+#include "cli/CommandRun.h"
 #include "reports/TempFolder.h"
 
 namespace {
 
-struct Result {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-
-Result Plan(const std::vector<std::string>& args)
+CommandResult Plan(const std::vector<std::string>& args)
 {
-    std::ostringstream out, err;
-    Result r;
-    r.status = RunPlanCommand(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return RunCommand(RunPlanCommand, args);
 }
 
-// A list file in code page 936 from UTF-8 text.
-std::string ListFile(const TempFolder& folder, const std::string& name, const std::string& utf8)
-{
-    return folder.WriteFile(name, Utf16ToCp936(Utf8ToUtf16(utf8)));
-}
 
 std::size_t CountLines(const std::string& text)
 {
@@ -49,7 +34,7 @@ TEST(PlanCommand, JsonHasTheDocumentedShape)
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", "A 3000 2 订单1\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 6000 2\n");
-    const Result r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--json"});
+    const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--json"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
               "{\"error\": null, \"totalLength\": 6000, \"totalBars\": 1, \"utilisation\": 1, \"groups\": [{\"spec\": "
@@ -64,7 +49,7 @@ TEST(PlanCommand, NumbersReadBackToTheSameDouble)
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", "A 1000.1 3\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 6000 0\n");
-    const Result r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0.3", "--json"});
+    const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0.3", "--json"});
     ASSERT_EQ(r.status, 0);
     // 3 x 1000.1 / 6000 is not a short decimal: written with 17 digits.
     char expected[64];
@@ -75,13 +60,13 @@ TEST(PlanCommand, NumbersReadBackToTheSameDouble)
 
 TEST(PlanCommand, ExampleJobPrintsOneLinePerPatternAndTheTotals)
 {
-    const Result r = Plan({"--example"});
+    const CommandResult r = Plan({"--example"});
     ASSERT_EQ(r.status, 0) << r.err;
     // Heading, the patterns, the totals row.
     EXPECT_EQ(r.out.rfind("序号", 0), 0u);
     EXPECT_NE(r.out.find("\n共 "), std::string::npos);
     EXPECT_NE(r.out.find("2995x2"), std::string::npos);
-    const Result json = Plan({"--example", "--json"});
+    const CommandResult json = Plan({"--example", "--json"});
     std::size_t patterns = 0;
     for (std::size_t at = 0; (at = json.out.find("\"barLength\"", at)) != std::string::npos; ++at)
         ++patterns;
@@ -96,7 +81,7 @@ TEST(PlanCommand, FailedChecksComeBeforeTheRunWithCodeZero)
     const std::string cut = ListFile(folder, "cut.txt", "A 3000 2\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 6000 2\n");
     // The trim is checked before the kerf.
-    Result r = Plan({"--cut", cut, "--stock", stock, "--trim", "-1", "--kerf", "-1", "--json"});
+    CommandResult r = Plan({"--cut", cut, "--stock", stock, "--trim", "-1", "--kerf", "-1", "--json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "{\"error\": {\"code\": 0, \"text\": \"\", \"value\": 0, \"message\": \"剔除的料头长度不应小于 0 !\"}}\n");
     r = Plan({"--cut", cut, "--stock", stock, "--kerf", "-1"});
@@ -113,7 +98,7 @@ TEST(PlanCommand, InputProblemOfTheRunGivesTheWindowsMessage)
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", "Q235 6001 1\n");
     const std::string stock = ListFile(folder, "stock.txt", "Q235 6000 5\n");
-    const Result r = Plan({"--cut", cut, "--stock", stock, "--json"});
+    const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out,
               "{\"error\": {\"code\": 5, \"text\": \"Q235\", \"value\": 6001, \"message\": \"下料 Q235：\\n\\n下料长度 > "
@@ -125,7 +110,7 @@ TEST(PlanCommand, BadLinesAreReportedAndTheGoodRowsPlanned)
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", "A 3000\nA 3000 2\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 6000 2\n");
-    const Result r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0"});
+    const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("以下各行数据格式有误:\n\n第1行: A 3000\n\n"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("3000x2"), std::string::npos);
@@ -138,11 +123,11 @@ TEST(PlanCommand, BadArgumentsAndUnreadableFilesExitWithTwo)
     EXPECT_EQ(Plan({"--kinds", "x"}).status, 2);
     EXPECT_EQ(Plan({"--kerf"}).status, 2);
     EXPECT_EQ(Plan({"--frobnicate"}).status, 2);
-    const Result missing = Plan({"--cut", folder.File("nowhere.txt")});
+    const CommandResult missing = Plan({"--cut", folder.File("nowhere.txt")});
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("nowhere.txt"), std::string::npos);
     const std::string utf16 = folder.WriteFile("utf16.txt", std::string("\xFF\xFE" "A\0 \0", 6));
-    const Result refused = Plan({"--cut", utf16});
+    const CommandResult refused = Plan({"--cut", utf16});
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("该文本为 Unicode 格式"), std::string::npos);
 }
@@ -155,7 +140,7 @@ TEST(PlanCommand, RowsOfTwoBillionPiecesPlanWithoutAPiecePerEntry)
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", "A 100 2000000000 M\nA 100 2000000000\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 12000 0\n");
-    const Result r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--level", "0", "--json"});
+    const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--level", "0", "--json"});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("\"totalBars\": 33333334,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"barCount\": 33333333, \"utilisation\": 1, \"remnant\": 0, \"pieces\": [[100, 120]]"),

@@ -6,42 +6,19 @@
 #include "automation/SpreadsheetConnection.h"
 #include "cli/SettingsCommands.h"
 #include "exchange/Codepage.h"
+#include "cli/CommandRun.h"
 #include "reports/TempFolder.h"
 #include "reports/TextReports.h"
 
 namespace {
 
-struct Result {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
 
-template <typename Fn>
-Result Command(Fn command, const std::vector<std::string>& args)
+CommandResult Plan(const std::vector<std::string>& args)
 {
-    std::ostringstream out, err;
-    Result r;
-    r.status = command(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return RunCommand(RunPlanCommand, args);
 }
 
-Result Plan(const std::vector<std::string>& args)
-{
-    return Command(RunPlanCommand, args);
-}
 
-std::string ListFile(const TempFolder& folder, const std::string& name, const std::string& utf8)
-{
-    return folder.WriteFile(name, Utf16ToCp936(Utf8ToUtf16(utf8)));
-}
-
-std::string Utf8Of(const std::string& cp936)
-{
-    return Utf16ToUtf8(Cp936ToUtf16(cp936));
-}
 
 }  // namespace
 
@@ -53,7 +30,7 @@ TEST(PlanReports, TextReportGoesToTheGivenFileInCodePage936)
     const std::string cut = ListFile(folder, "cut.txt", "Q235 2995 2\n");
     const std::string stock = ListFile(folder, "stock.txt", "Q235 6000 3\n");
     const std::string report = folder.File("plan.txt");
-    const Result r = Plan({"--cut", cut, "--stock", stock, "--report", "txt", "--out", report});
+    const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--report", "txt", "--out", report});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string bytes = TempFolder::ReadFile(report);
     EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1);  // CR LF line ends
@@ -73,7 +50,7 @@ TEST(PlanReports, LeftoverReportsFilterByTheMinimumLength)
     const std::string cut = ListFile(folder, "cut.txt", "A 300 6\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 1000 5\n");
     const std::string txt = folder.File("left.txt");
-    Result r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--leftover", "txt", "--out", txt});
+    CommandResult r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--leftover", "txt", "--out", txt});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Utf8Of(TempFolder::ReadFile(txt)), "A   1000   3\r\nA   100   2\r\n");
     r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--leftover", "txt", "--min", "100.5", "--out", txt});
@@ -139,7 +116,7 @@ TEST(PlanReports, ReportOptionsMustComeTogether)
     EXPECT_EQ(Plan({"--example", "--min", "5"}).status, 2);                      // --min without --leftover
     EXPECT_EQ(Plan({"--example", "--report", "txt", "--leftover", "txt", "--out", "x"}).status, 2);
     TempFolder folder;
-    const Result r = Plan({"--example", "--report", "txt", "--out", folder.File("missing/plan.txt")});
+    const CommandResult r = Plan({"--example", "--report", "txt", "--out", folder.File("missing/plan.txt")});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("missing/plan.txt"), std::string::npos);
 }
@@ -150,23 +127,23 @@ TEST(SettingsCommands, SavedSettingsPlanLikeTheListsAndOptionsOverrideThem)
     const std::string cut = ListFile(folder, "cut.txt", "Type_1 2995 15 订单1\nType_1 985 20\n");
     const std::string stock = ListFile(folder, "stock.txt", "Type_1 6000 不限 优先\nType_1 1234567 30\n");
     const std::string settings = folder.File("QRMCfg.txt");
-    const Result saved = Command(RunSaveSettingsCommand, {"--cut", cut, "--stock", stock, "--kerf", "3", "--level", "0",
+    const CommandResult saved = RunCommand(RunSaveSettingsCommand, {"--cut", cut, "--stock", stock, "--kerf", "3", "--level", "0",
                                                       "--out", settings});
     ASSERT_EQ(saved.status, 0) << saved.err;
     // The lengths are written so that they read back exactly (1234567, not 1.23457e+06).
     EXPECT_NE(TempFolder::ReadFile(settings).find("1234567  30  Type_1  0\r\n"), std::string::npos);
 
-    const Result fromSettings = Plan({"--settings", settings, "--json"});
-    const Result fromLists = Plan({"--cut", cut, "--stock", stock, "--kerf", "3", "--level", "0", "--json"});
+    const CommandResult fromSettings = Plan({"--settings", settings, "--json"});
+    const CommandResult fromLists = Plan({"--cut", cut, "--stock", stock, "--kerf", "3", "--level", "0", "--json"});
     ASSERT_EQ(fromSettings.status, 0) << fromSettings.err;
     EXPECT_EQ(fromSettings.out, fromLists.out);
 
-    const Result overridden = Plan({"--settings", settings, "--kerf", "0", "--json"});
-    const Result kerfZero = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--level", "0", "--json"});
+    const CommandResult overridden = Plan({"--settings", settings, "--kerf", "0", "--json"});
+    const CommandResult kerfZero = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--level", "0", "--json"});
     EXPECT_EQ(overridden.out, kerfZero.out);
     EXPECT_NE(overridden.out, fromSettings.out);
 
-    const Result shown = Command(RunShowSettingsCommand, {settings});
+    const CommandResult shown = RunCommand(RunShowSettingsCommand, {settings});
     ASSERT_EQ(shown.status, 0);
     EXPECT_NE(shown.out.find("  Type_1  2995  15  订单1\n"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("  Type_1  6000  不限  优先\n"), std::string::npos) << shown.out;
@@ -177,16 +154,16 @@ TEST(SettingsCommands, SavedSettingsPlanLikeTheListsAndOptionsOverrideThem)
 TEST(SettingsCommands, UnreadableFilesAndMixedSourcesAreRefused)
 {
     TempFolder folder;
-    EXPECT_EQ(Command(RunShowSettingsCommand, {folder.File("none.txt")}).status, 2);
-    EXPECT_EQ(Command(RunShowSettingsCommand, {}).status, 2);
+    EXPECT_EQ(RunCommand(RunShowSettingsCommand, {folder.File("none.txt")}).status, 2);
+    EXPECT_EQ(RunCommand(RunShowSettingsCommand, {}).status, 2);
     EXPECT_EQ(Plan({"--settings", folder.File("none.txt")}).status, 2);
     EXPECT_EQ(Plan({"--settings", folder.File("none.txt"), "--example"}).status, 2);
-    EXPECT_EQ(Command(RunSaveSettingsCommand, {"--cut", folder.File("none.txt"), "--out", folder.File("s.txt")}).status,
+    EXPECT_EQ(RunCommand(RunSaveSettingsCommand, {"--cut", folder.File("none.txt"), "--out", folder.File("s.txt")}).status,
               2);
     // A settings file whose speed level is out of range is not planned with it.
     const std::string bad = folder.WriteFile("bad.txt", "20260430\r\n1\r\n100  1  A  QQWWSSAA1122\r\n1\r\n"
                                                         "1000  1  A  0\r\n10\r\n10\r\n0\r\n0\r\n0\r\n9\r\n");
-    const Result r = Plan({"--settings", bad});
+    const CommandResult r = Plan({"--settings", bad});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("bad.txt"), std::string::npos);
 }
