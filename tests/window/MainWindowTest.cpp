@@ -90,6 +90,8 @@ private slots:
     void negativeKerfIsRefused();
     void emptyListsAreRefused();
     void interruptStopsTheRunAndRestoresControls();
+    void interruptEndsALongLevelZeroSearch();
+    void lastRowIsFullyInViewAfterCompute();
     void sortingByUtilisationTwice();
     void headingsThatDoNotSortChangeNothing();
     void addCutItemOffersDefaultsAndRemovesBlanks();
@@ -414,6 +416,62 @@ void MainWindowTest::interruptStopsTheRunAndRestoresControls()
     QVERIFY(!window.findChild<Pic_Button*>("outputButton")->isEnabled());
     QVERIFY(!window.findChild<Pic_Button*>("leftoverButton")->isEnabled());
     QCOMPARE(g_resultWindow, static_cast<RunHooks*>(nullptr));
+}
+
+void MainWindowTest::interruptEndsALongLevelZeroSearch()
+{
+    // 80 short lengths of 50 pieces each on a bar of 100000: the exhaustive
+    // search of level 0 would run for hours, so the window must stay
+    // responsive inside one search and stop when interrupted.
+    CParvexDlg window;
+    window.findChild<QLineEdit*>("kerfEdit")->setText("0");
+    window.findChild<QSlider*>("speedSlider")->setValue(0);
+    for (int i = 0; i < 80; ++i)
+        window.m_lists.AppendCutRow(u"A", 101 + 3 * i, 50, u"");
+    window.m_lists.AppendStockRow(u"A", 100000, -1, 0);
+    window.RefillCutTable();
+    window.RefillStockTable();
+    auto* progress = window.findChild<CGradientProgressCtrl*>("progress");
+
+    int progressMoves = 0;
+    QObject::connect(progress, &QProgressBar::valueChanged, [&] { ++progressMoves; });
+    bool clicked = false;
+    QTimer::singleShot(300, &window, [&] {
+        clicked = true;
+        window.findChild<Pic_Button*>("interruptButton")->click();
+    });
+    window.findChild<Pic_Button*>("computeButton")->click();
+
+    QVERIFY(clicked);
+    QVERIFY(progressMoves > 1);
+    QCOMPARE(m_prompts.MessageTexts(), QStringList({"优化计算中断 !"}));
+    QVERIFY(window.findChild<Pic_Button*>("computeButton")->isEnabled());
+    QVERIFY(!window.findChild<Pic_Button*>("outputButton")->isEnabled());
+}
+
+void MainWindowTest::lastRowIsFullyInViewAfterCompute()
+{
+    CParvexDlg window;
+    window.show();
+    window.findChild<QLineEdit*>("kerfEdit")->setText("0");
+    for (int i = 0; i < 40; ++i) {
+        const std::u16string spec = u"S" + QString::number(i).toStdU16String();
+        window.m_lists.AppendCutRow(spec, 1000, 1, u"");
+        window.m_lists.AppendStockRow(spec, 1000, -1, 0);
+    }
+    window.RefillCutTable();
+    window.RefillStockTable();
+    window.findChild<Pic_Button*>("computeButton")->click();
+
+    MyListCtrl* table = window.m_resultTable;
+    QCOMPARE(table->GetItemCount(), 41);
+    const QRect last = table->visualRect(table->model()->index(40, 0));
+    QVERIFY(last.isValid());
+    QVERIFY2(last.top() >= 0 && last.bottom() < table->viewport()->height(),
+             qPrintable(QStringLiteral("totals row at %1..%2 in a viewport of %3")
+                            .arg(last.top())
+                            .arg(last.bottom())
+                            .arg(table->viewport()->height())));
 }
 
 void MainWindowTest::sortingByUtilisationTwice()

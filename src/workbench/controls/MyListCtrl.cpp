@@ -300,6 +300,11 @@ void MyListCtrl::DeselectAll()
 void MyListCtrl::EnsureVisible(int row)
 {
     if (row >= 0 && row < model()->rowCount() && model()->columnCount() > 0) {
+        // Rows inserted just before are laid out lazily: without this the
+        // scroll range is still that of the old row count and a new last row
+        // ends up only partly in view.
+        executeDelayedItemsLayout();
+        updateGeometries();
         scrollTo(model()->index(row, 0));
     }
 }
