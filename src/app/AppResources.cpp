@@ -39,6 +39,9 @@ IconPair IconsFor(CommandIcon command)
     case CommandIcon::Format: name = "format"; break;
     case CommandIcon::Ok: name = "ok"; break;
     case CommandIcon::Cancel: name = "cancel"; break;
+    case CommandIcon::Text: name = "text"; break;
+    case CommandIcon::Workbook: name = "workbook"; break;
+    case CommandIcon::Document: name = "document"; break;
     }
     const QString base = QStringLiteral(":/trevak/") + QLatin1String(name);
     return IconPair{base + QStringLiteral("_hot.svg"), base + QStringLiteral(".svg")};

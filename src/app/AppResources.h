@@ -37,6 +37,9 @@ enum class CommandIcon {
     Format,    // 导入文件格式
     Ok,        // dialogs: 确  定
     Cancel,    // dialogs: 取  消
+    Text,      // output dialogs: Txt
+    Workbook,  // output dialogs: Excel
+    Document,  // output dialogs: Word
 };
 
 // ":/trevak/<name>_hot.svg" and ":/trevak/<name>.svg".

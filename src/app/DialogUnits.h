@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QRect>
 
+class QWidget;
+
 // Dialog units: the window and dialog layouts are given in them. One
 // horizontal unit is a quarter of the dialog font's average character width,
 // one vertical unit an eighth of its character height.
@@ -26,3 +28,7 @@ int DluToPixelsX(int dlu);
 int DluToPixelsY(int dlu);
 // A rectangle x, y, width, height in dialog units, in pixels.
 QRect DluToPixels(int x, int y, int width, int height);
+
+// Moves a dialog so that its centre is at the mouse pointer, keeping its
+// size; the dialog is kept on the screen the pointer is on.
+void MoveCentreToPointer(QWidget* dialog);

@@ -11,6 +11,8 @@
 
 namespace fs = std::filesystem;
 
+ListKind g_exampleListKind = LIST_CUT;
+
 namespace {
 
 constexpr int32_t LINE_CONTINUOUS = 1;

@@ -10,6 +10,10 @@ class SpreadsheetConnection;
 // opened in the text editor, and a workbook shown in the spreadsheet program.
 // Both hold the example rows of ExampleTextLines: 15 cut rows or 4 stock rows.
 
+// The list whose "导入文件格式" button was pressed last: both menu items show
+// the example of that list.
+extern ListKind g_exampleListKind;
+
 // The example text file's name inside the configuration folder.
 inline constexpr const char* EXAMPLE_TEXT_FILE_NAME = "示例.txt";
 

@@ -78,8 +78,13 @@ bool ReportFile::Finish(bool showMessage)
     m_opened = false;
     m_writeFailed = false;
     if (!written && showMessage)
-        ShowMessage(WRITE_ERROR_BEFORE + Utf8ToUtf16(m_path) + WRITE_ERROR_AFTER);
+        ShowMessage(WriteErrorMessage(m_path));
     return written;
+}
+
+std::u16string WriteErrorMessage(const std::string& path)
+{
+    return WRITE_ERROR_BEFORE + Utf8ToUtf16(path) + WRITE_ERROR_AFTER;
 }
 
 std::string FormatRealExact(double value)

@@ -41,6 +41,10 @@ private:
     bool m_writeFailed = false;
 };
 
+// "文件 < path > 写入有误，请检查文件是否被锁定或被打开状态 ！" for a file that
+// could not be written (path UTF-8).
+std::u16string WriteErrorMessage(const std::string& path);
+
 // The shortest "%.{p}g" text, p from 6 up to 17, that reads back to exactly the
 // same double: 2995 gives 2995, 0.1 gives 0.1, 1234567 gives 1234567 (where
 // "%g" would give 1.23457e+06 and lose the 7). Infinity and NaN give "inf",

@@ -194,7 +194,8 @@ void PlatformTest::everyCommandHasItsIcons()
     const CommandIcon commands[] = {
         CommandIcon::Compute, CommandIcon::Output, CommandIcon::Leftover, CommandIcon::Close, CommandIcon::About,
         CommandIcon::Help,    CommandIcon::Shortcut, CommandIcon::Add,    CommandIcon::Delete, CommandIcon::Merge,
-        CommandIcon::Import,  CommandIcon::Export, CommandIcon::Format,   CommandIcon::Ok,    CommandIcon::Cancel};
+        CommandIcon::Import,  CommandIcon::Export, CommandIcon::Format,   CommandIcon::Ok,    CommandIcon::Cancel,
+        CommandIcon::Text,    CommandIcon::Workbook, CommandIcon::Document};
     QStringList seen;
     for (CommandIcon command : commands) {
         const IconPair pair = IconsFor(command);

@@ -18,22 +18,13 @@
 #include "engine/Job.h"
 #include "engine/PatternSearch.h"
 #include "engine/Run.h"
+#include "support/PlanJob.h"
 #include "workbench/InputLists.h"
 
 namespace {
 
 // ---------------------------------------------------------------------------
 // Running a job
-
-// A window stand-in: the run goes on, and the cut marks come from the lists.
-class ListHooks : public RunHooks {
-public:
-    explicit ListHooks(const InputLists& lists) : m_lists(lists) {}
-    const InputLists* MarkSource() const override { return &m_lists; }
-
-private:
-    const InputLists& m_lists;
-};
 
 struct Params {
     double trim = 0;
@@ -53,11 +44,7 @@ Outcome RunEngine(const InputLists& lists, const Params& params)
 {
     Outcome out;
     out.who = "engine";
-    LoadJob(out.job, lists, params.trim, params.kerf, params.kinds, params.speed);
-    ListHooks hooks(lists);
-    g_resultWindow = &hooks;
-    out.ok = RunOptimisation(out.job, out.error);
-    g_resultWindow = nullptr;
+    out.ok = PlanJob(out.job, lists, out.error, params.trim, params.kerf, params.kinds, params.speed);
     return out;
 }
 

@@ -17,6 +17,7 @@
 #include "reports/ReportConventions.h"
 #include "reports/SpreadsheetReports.h"
 #include "reports/TempFolder.h"
+#include "support/PlanJob.h"
 
 // The workbooks are built in memory and read back cell by cell. Cells are
 // named as the spreadsheet names them ("DD4" is column 108, row 4) and shown
@@ -854,15 +855,6 @@ TEST(SpreadsheetReportsLeftover, TotalsRowIsWrittenWhenNothingQualifies)
 // ---------------------------------------------------------------------------
 // A plan of the engine
 
-class MarkLists : public RunHooks {
-public:
-    explicit MarkLists(const InputLists& lists) : m_lists(lists) {}
-    const InputLists* MarkSource() const override { return &m_lists; }
-
-private:
-    const InputLists& m_lists;
-};
-
 // Specification A, kerf 0, no trim, unlimited bars of 6000; pieces 3100,
 // 2000 and 900, three of each. 3100 leads; 3100 + 2000 + 900 fills a bar
 // exactly and nothing else of 3100 does, so the plan is that pattern on 3
@@ -878,13 +870,8 @@ WireOptimize_Whole EnginePlan()
     lists.AppendCutRow(u"A", 900, 2, u"");
     lists.AppendStockRow(u"A", 6000, -1, 0);
     WireOptimize_Whole job;
-    LoadJob(job, lists, 0, 0, 0, 0);
-    MarkLists hooks(lists);
-    g_resultWindow = &hooks;
     JobError error;
-    const bool planned = RunOptimisation(job, error);
-    g_resultWindow = nullptr;
-    EXPECT_TRUE(planned) << error.code;
+    EXPECT_TRUE(PlanJob(job, lists, error)) << error.code;
     return job;
 }
 

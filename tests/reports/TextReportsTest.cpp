@@ -12,6 +12,7 @@
 #include "exchange/Codepage.h"
 #include "reports/ReportConventions.h"
 #include "reports/TempFolder.h"
+#include "support/PlanJob.h"
 #include "reports/TextReports.h"
 #include "workbench/InputLists.h"
 
@@ -40,16 +41,6 @@ std::string SummaryHead()
 {
     return Gbk("\r\n 所用原料统计\r\n\r\n 序号   原料长度  数量    利用率     规格 \r\n\r\n");
 }
-
-// A window stand-in for the run: it goes on, and the marks come from the lists.
-class ListHooks : public RunHooks {
-public:
-    explicit ListHooks(const InputLists& lists) : m_lists(lists) {}
-    const InputLists* MarkSource() const override { return &m_lists; }
-
-private:
-    const InputLists& m_lists;
-};
 
 class RecordingOpener : public ReportOpener {
 public:
@@ -109,13 +100,8 @@ WireOptimize_Whole PlannedJob()
     lists.AppendStockRow(u"Type_1", 6000, -1, 0);
     lists.AppendStockRow(u"Ф121x6.0", 6000, 5, 1);
     WireOptimize_Whole job;
-    LoadJob(job, lists, 0, 10, 0, 0);
-    ListHooks hooks(lists);
-    g_resultWindow = &hooks;
     JobError error;
-    const bool planned = RunOptimisation(job, error);
-    g_resultWindow = nullptr;
-    EXPECT_TRUE(planned) << error.code;
+    EXPECT_TRUE(PlanJob(job, lists, error, 0, 10)) << error.code;
     return job;
 }
 

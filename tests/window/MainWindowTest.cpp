@@ -30,29 +30,9 @@
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"
 #include "workbench/window/InputDialogs.h"
+#include "support/ModalScript.h"
 
 namespace {
-
-// Runs `script` on the modal dialog of type D as soon as it is open. A
-// dialog the script leaves open is cancelled so that a failing test cannot
-// hang.
-template <typename D>
-void OnDialog(std::function<void(D*)> script)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, script] {
-        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        script(dialog);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    timer->start();
-}
 
 QStringList RowTexts(const MyListCtrl* table, int row)
 {

@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QSlider>
 
 #include "app/AppFolders.h"
@@ -466,22 +465,7 @@ bool CParvexDlg::eventFilter(QObject* watched, QEvent* event)
 }
 
 // ---------------------------------------------------------------------------
-// Commands of later features. The buttons exist with their enabling rules;
-// the commands themselves come with the report and exchange features.
-
-void CParvexDlg::OnOutputCommand() {}
-
-void CParvexDlg::OnLeftoverCommand() {}
-
-void CParvexDlg::OnImportList(int list)
-{
-    Q_UNUSED(list);
-}
-
-void CParvexDlg::OnExportList(int list)
-{
-    Q_UNUSED(list);
-}
+// Shell commands
 
 void CParvexDlg::OnShortcutCommand() {}
 
@@ -492,15 +476,4 @@ void CParvexDlg::OnAboutCommand() {}
 void CParvexDlg::OnResultDoubleClick(int row)
 {
     Q_UNUSED(row);
-}
-
-void CParvexDlg::ShowFormatMenu(int list)
-{
-    m_formatMenuList = list;
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("formatMenu"));
-    // The example files behind the two items come with the import feature.
-    menu.addAction(QStringLiteral("TXT 格式"));
-    menu.addAction(QStringLiteral("XLS 格式"));
-    menu.exec(QCursor::pos());
 }

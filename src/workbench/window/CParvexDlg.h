@@ -109,6 +109,16 @@ public:
     void EndRun() override;
     const InputLists* MarkSource() const override { return &m_lists; }
 
+    // --- List files ---------------------------------------------------------
+    // "导 入": asks for a file and reads it into the list (text or spreadsheet
+    // by its name). Returns whether the list may have changed.
+    bool ImportList(ListKind kind);
+    // "导 出": asks for a file name and writes the list to it.
+    void ExportList(ListKind kind);
+    // The "导入文件格式" menu's items, for g_exampleListKind.
+    void WriteTextExample();
+    void ShowSpreadsheetExample();
+
     // --- Settings -----------------------------------------------------------
     // Reads the settings file of g_programFolder into the lists and members.
     void LoadSettings();
@@ -156,8 +166,6 @@ public:
     InputLists m_lists;
     // The record read at start: carries the reserved integer back to the file.
     SettingsRecord m_settings;
-    // The list the "导入文件格式" menu was opened for (LIST_CUT or LIST_STOCK).
-    int m_formatMenuList = LIST_CUT;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -187,8 +195,11 @@ private:
     void OnCutDoubleClick(int row);
     void OnStockDoubleClick(int row);
     void ShowFormatMenu(int list);
+    void RefillTable(ListKind kind);
+    // The replace question before an import into a list with rows; Yes
+    // empties the list. Returns whether it was emptied.
+    bool AskReplaceList(ListKind kind);
 
-    // Commands of later features, not available in this version.
     void OnOutputCommand();
     void OnLeftoverCommand();
     void OnImportList(int list);

@@ -1,0 +1,239 @@
+// The output commands ("结果输出", "剩料输出" with the stock update) and the
+// list file commands ("导 入", "导 出", "导入文件格式").
+
+#include <string>
+
+#include <QCursor>
+#include <QMenu>
+#include <QString>
+
+#include "app/AppFolders.h"
+#include "app/Prompts.h"
+#include "exchange/ExampleFiles.h"
+#include "exchange/SpreadsheetListFile.h"
+#include "exchange/TextListFile.h"
+#include "reports/ReportConventions.h"
+#include "reports/ReportFile.h"
+#include "reports/SpreadsheetReports.h"
+#include "reports/StockUpdate.h"
+#include "reports/TextReports.h"
+#include "reports/WordReports.h"
+#include "workbench/window/CParvexDlg.h"
+#include "workbench/window/FieldText.h"
+#include "workbench/window/OutputDialogs.h"
+
+namespace {
+
+const QString COMPUTE_FIRST_MESSAGE = QStringLiteral("请先计算 !");
+const QString WORKBOOK_NOT_SAVED_MESSAGE = QStringLiteral("电子表格无法保存到文件夹 %1 !");
+const QString WORKBOOK_NOT_OPENED_MESSAGE = QStringLiteral("电子表格已保存为 %1 ，\n\n但没有找到可以打开它的程序 !");
+
+const QString CUT_IMPORT_FILTER = QStringLiteral("下料文件 (*.txt;*.xls;*.xlsx)|*.txt;*.xls;*.xlsx|");
+const QString STOCK_IMPORT_FILTER = QStringLiteral("原料文件 (*.txt;*.xls;*.xlsx)|*.txt;*.xls;*.xlsx|");
+const QString CUT_EXPORT_FILTER = QStringLiteral("下料文件 (*.xls)|*.xls|下料文件 (*.txt)|*.txt|");
+const QString STOCK_EXPORT_FILTER = QStringLiteral("原料文件 (*.xls)|*.xls|原料文件 (*.txt)|*.txt|");
+
+// A workbook handed to the user: saved in the report folder and opened. Says
+// what went wrong when it was not.
+void ReportWorkbookShown(QWidget* window, bool shown, const std::string& savedPath)
+{
+    if (shown)
+        return;
+    if (savedPath.empty())
+        AppPrompts().Message(WORKBOOK_NOT_SAVED_MESSAGE.arg(QString::fromStdString(ReportFolder())), window);
+    else
+        AppPrompts().Message(WORKBOOK_NOT_OPENED_MESSAGE.arg(QString::fromStdString(savedPath)), window);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Output
+
+void CParvexDlg::OnOutputCommand()
+{
+    if (g_job.m_groups.empty()) {
+        AppPrompts().Message(COMPUTE_FIRST_MESSAGE, this);
+        return;
+    }
+    Dlg_MSG_DOUBLE2 dialog(this);
+    dialog.m_choice = g_outputOptions.lastFormat;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    g_outputOptions.lastFormat = dialog.m_choice;
+
+    // The with-marks form when a cut row had a mark at the last run.
+    const bool withMarks = !g_job.m_markSpec.empty();
+    switch (dialog.m_choice) {
+    case OUTPUT_TEXT:
+        ProducePlanTextReport(g_job);
+        break;
+    case OUTPUT_DOCUMENT:
+        ProducePlanDocument(g_job, withMarks);
+        break;
+    case OUTPUT_WORKBOOK: {
+        std::string saved;
+        const bool shown = ShowPlanWorkbook(g_job, withMarks, saved);
+        ReportWorkbookShown(this, shown, saved);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CParvexDlg::OnLeftoverCommand()
+{
+    Dlg_MSG_DOUBLE dialog(this);
+    dialog.m_minimumLength = g_outputOptions.minimumLength;
+    dialog.m_addRemnants = g_outputOptions.addRemnants;
+    dialog.m_remnantsPreferred = g_outputOptions.remnantsPreferred;
+    dialog.m_choice = g_outputOptions.lastFormat;
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // Kept also when the controls were disabled.
+    g_outputOptions.minimumLength = dialog.m_minimumLength;
+    g_outputOptions.addRemnants = dialog.m_addRemnants;
+    g_outputOptions.remnantsPreferred = dialog.m_remnantsPreferred;
+
+    const double minimum = g_outputOptions.minimumLength;
+    switch (dialog.m_choice) {
+    case OUTPUT_UPDATE_STOCK: {
+        StockUpdateOptions options;
+        options.addRemnants = g_outputOptions.addRemnants;
+        options.remnantsPreferred = g_outputOptions.remnantsPreferred;
+        options.minimumLength = minimum;
+        UpdateStockFromLeftovers(g_job, options, m_lists);
+        RefillStockTable();
+        return;
+    }
+    case OUTPUT_TEXT:
+        ProduceLeftoverTextReport(g_job, minimum);
+        break;
+    case OUTPUT_DOCUMENT:
+        ProduceLeftoverDocument(g_job, minimum);
+        break;
+    case OUTPUT_WORKBOOK: {
+        std::string saved;
+        const bool shown = ShowLeftoverWorkbook(g_job, minimum, saved);
+        ReportWorkbookShown(this, shown, saved);
+        break;
+    }
+    default:
+        return;
+    }
+    g_outputOptions.lastFormat = dialog.m_choice;
+}
+
+// ---------------------------------------------------------------------------
+// List files
+
+void CParvexDlg::RefillTable(ListKind kind)
+{
+    if (kind == LIST_CUT)
+        RefillCutTable();
+    else
+        RefillStockTable();
+}
+
+bool CParvexDlg::AskReplaceList(ListKind kind)
+{
+    const bool empty = kind == LIST_CUT ? m_lists.CutRowCount() == 0 : m_lists.StockRowCount() == 0;
+    if (empty)
+        return false;
+    if (!AppPrompts().AskYesNo(ToQString(ReplaceListQuestion(kind)), ToQString(LIST_QUESTION_CAPTION), this))
+        return false;
+    if (kind == LIST_CUT)
+        m_lists.ClearCutList();
+    else
+        m_lists.ClearStockList();
+    return true;
+}
+
+bool CParvexDlg::ImportList(ListKind kind)
+{
+    const QString chosen =
+        AppPrompts().OpenFileName(this, kind == LIST_CUT ? CUT_IMPORT_FILTER : STOCK_IMPORT_FILTER);
+    if (chosen.isEmpty())
+        return false;
+    const std::string path = chosen.toStdString();
+
+    if (IsSpreadsheetName(path)) {
+        AskReplaceList(kind);
+        const SpreadsheetImportReport report = ImportSpreadsheetList(path, kind, m_lists);
+        if (!report.m_opened)
+            AppPrompts().Message(report.m_error, this);
+        else if (report.m_reportedBadRowCount > 0)
+            AppPrompts().Message(report.m_badRowText, this);
+        // Also after a failure: the list may have been emptied by the question.
+        return true;
+    }
+
+    TextFileReader reader;
+    const TextListOpenResult opened = OpenTextList(path, reader);
+    if (opened == TextListOpenResult::Utf16LE || opened == TextListOpenResult::Utf16BE) {
+        AppPrompts().ShowMessageBox(this, ToQString(TextListOpenMessage(opened)), ToQString(FILE_FORMAT_CAPTION),
+                                    PromptIcon::None, PromptButtons::Ok);
+        return false;
+    }
+    AskReplaceList(kind);
+    const TextImportReport report = ReadTextList(reader, kind, m_lists);
+    if (report.m_badLineCount > 0)
+        AppPrompts().Message(report.m_badLineText, this);
+    return true;
+}
+
+void CParvexDlg::ExportList(ListKind kind)
+{
+    const QString chosen =
+        AppPrompts().SaveFileName(this, kind == LIST_CUT ? CUT_EXPORT_FILTER : STOCK_EXPORT_FILTER);
+    if (chosen.isEmpty())
+        return;
+    const std::string path = chosen.toStdString();
+    if (IsSpreadsheetName(path)) {
+        std::u16string error;
+        if (!ExportSpreadsheetList(path, kind, m_lists, error))
+            AppPrompts().Message(error, this);
+        return;
+    }
+    // A list the user asked to keep must not be lost silently.
+    if (!WriteTextList(path, kind, m_lists))
+        AppPrompts().Message(WriteErrorMessage(path), this);
+}
+
+void CParvexDlg::OnImportList(int list)
+{
+    const ListKind kind = list == LIST_STOCK ? LIST_STOCK : LIST_CUT;
+    if (ImportList(kind))
+        RefillTable(kind);
+}
+
+void CParvexDlg::OnExportList(int list)
+{
+    ExportList(list == LIST_STOCK ? LIST_STOCK : LIST_CUT);
+}
+
+void CParvexDlg::ShowFormatMenu(int list)
+{
+    g_exampleListKind = list == LIST_STOCK ? LIST_STOCK : LIST_CUT;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("formatMenu"));
+    connect(menu.addAction(QStringLiteral("TXT 格式")), &QAction::triggered, this, [this] { WriteTextExample(); });
+    connect(menu.addAction(QStringLiteral("XLS 格式")), &QAction::triggered, this,
+            [this] { ShowSpreadsheetExample(); });
+    const QSize size = menu.sizeHint();
+    menu.exec(QCursor::pos() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void CParvexDlg::WriteTextExample()
+{
+    ShowTextExample(g_programFolder, g_exampleListKind);
+}
+
+void CParvexDlg::ShowSpreadsheetExample()
+{
+    std::string saved;
+    const bool shown = ::ShowSpreadsheetExample(g_exampleListKind, saved);
+    ReportWorkbookShown(this, shown, saved);
+}
