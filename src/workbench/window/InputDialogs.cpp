@@ -3,13 +3,11 @@
 #include <algorithm>
 
 #include <QCheckBox>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 
 #include "app/AppResources.h"
+#include "app/DialogPlacement.h"
 #include "app/DialogUnits.h"
 #include "app/Prompts.h"
 #include "workbench/controls/Pic_Button.h"
@@ -62,14 +60,7 @@ InputDialogBase::InputDialogBase(QWidget* parent, const QString& title, int widt
 
 int InputDialogBase::exec()
 {
-    QPoint topLeft = QCursor::pos() - QPoint(width() / 2, height() / 2);
-    // Keep the title bar on the screen the pointer is on.
-    if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
-        const QRect area = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - width())));
-        topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() - height())));
-    }
-    move(topLeft);
+    CentreOnPointer(this);
     return QDialog::exec();
 }
 
