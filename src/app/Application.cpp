@@ -7,6 +7,7 @@
 #include "app/AppResources.h"
 #include "app/DesktopOpener.h"
 #include "app/DialogUnits.h"
+#include "app/ProgramVersion.h"
 #include "app/Prompts.h"
 #include "engine/Messages.h"
 #include "workbench/window/CParvexDlg.h"
@@ -15,7 +16,7 @@ int RunApplication(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trevak"));
-    QApplication::setApplicationVersion(QStringLiteral("2026.04.30"));
+    QApplication::setApplicationVersion(ProgramVersionText());
 
     InitAppResources();
     QApplication::setWindowIcon(AppIcon());

@@ -4,10 +4,6 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QStringList>
-#include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
 
 #include <algorithm>
 #include <optional>
@@ -86,16 +82,4 @@ QRect DluToPixels(int x, int y, int width, int height)
     const int left = DluToPixelsX(x);
     const int top = DluToPixelsY(y);
     return QRect(left, top, DluToPixelsX(x + width) - left, DluToPixelsY(y + height) - top);
-}
-
-void MoveCentreToPointer(QWidget* dialog)
-{
-    const QPoint pointer = QCursor::pos();
-    QPoint topLeft = pointer - QPoint(dialog->width() / 2, dialog->height() / 2);
-    if (const QScreen* screen = QGuiApplication::screenAt(pointer)) {
-        const QRect area = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - dialog->width())));
-        topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() - dialog->height())));
-    }
-    dialog->move(topLeft);
 }

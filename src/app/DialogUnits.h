@@ -3,8 +3,6 @@
 #include <QFont>
 #include <QRect>
 
-class QWidget;
-
 // Dialog units: the window and dialog layouts are given in them. One
 // horizontal unit is a quarter of the dialog font's average character width,
 // one vertical unit an eighth of its character height.
@@ -29,6 +27,3 @@ int DluToPixelsY(int dlu);
 // A rectangle x, y, width, height in dialog units, in pixels.
 QRect DluToPixels(int x, int y, int width, int height);
 
-// Moves a dialog so that its centre is at the mouse pointer, keeping its
-// size; the dialog is kept on the screen the pointer is on.
-void MoveCentreToPointer(QWidget* dialog);

@@ -11,6 +11,8 @@
 
 #include "app/AppFolders.h"
 #include "app/DesktopOpener.h"
+#include "app/DesktopShortcut.h"
+#include "app/Dlg_About.h"
 #include "app/Prompts.h"
 #include "engine/Messages.h"
 #include "exchange/Codepage.h"
@@ -20,6 +22,7 @@
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"
+#include "workbench/window/Dlg_MSG_Out.h"
 #include "workbench/window/OutputDialogs.h"
 
 namespace {
@@ -65,6 +68,7 @@ private slots:
     void spreadsheetImportAndExportRoundTrip();
     void failedExportsAreReported();
     void exampleMenuFollowsTheLastTable();
+    void shortcutHelpAboutAndDetailView();
 
 private:
     // Cut A: 2750 x 3 and 1375 x 4 on unlimited 3000 (five bars, each leaves
@@ -428,6 +432,73 @@ void OutputCommandsTest::exampleMenuFollowsTheLastTable()
     QCOMPARE(window.m_cutTable->GetItemCount(), 15);
     QCOMPARE(RowTexts(window.m_cutTable, 0), QStringList({"1", "Type_1", "2995", "15", "订单1"}));
     QVERIFY(m_prompts.MessageTexts().isEmpty());
+}
+
+void OutputCommandsTest::shortcutHelpAboutAndDetailView()
+{
+    // A desktop of our own: the shortcut is looked for and made there.
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", Path("home").toUtf8());
+    qunsetenv("XDG_CONFIG_HOME");
+    QDir().mkpath(Path("home/Desktop"));
+    g_programPath = Path("bin/trevak").toStdString();
+    {
+        CParvexDlg window;
+        Pic_Button* shortcut = Button(&window, "shortcutButton");
+        QVERIFY(!shortcut->isHidden());
+        shortcut->click();
+        QVERIFY(shortcut->isHidden());
+        QVERIFY(QFile::exists(Path("home/Desktop/") + QString::fromUtf8(DESKTOP_SHORTCUT_NAME)));
+    }
+    {
+        CParvexDlg window;
+        QVERIFY(Button(&window, "shortcutButton")->isHidden());
+    }
+    qputenv("HOME", home);
+    if (!configHome.isEmpty())
+        qputenv("XDG_CONFIG_HOME", configHome);
+
+    CParvexDlg window;
+    Button(&window, "helpButton")->click();
+    QCOMPARE(m_opener.m_openedPaths, QStringList({QString::fromStdString(HelpDocumentPath())}));
+    QVERIFY(m_opener.m_openedPaths[0].endsWith("/Config/QRMHelp.pdf"));
+    QVERIFY(m_prompts.MessageTexts().isEmpty());
+
+    bool aboutShown = false;
+    OnDialog<Dlg_About>([&](Dlg_About* dialog) {
+        aboutShown = dialog->windowTitle() == QStringLiteral("关于Trevak...");
+        dialog->accept();
+    });
+    Button(&window, "aboutButton")->click();
+    QVERIFY(aboutShown);
+
+    // Double click on a result row: the pattern counted over all groups; the
+    // totals row opens nothing.
+    Compute(window);
+    const WireCombine* shown = nullptr;
+    OnDialog<Dlg_MSG_Out>([&](Dlg_MSG_Out* dialog) { shown = &dialog->m_pattern; });
+    window.m_resultTable->SetRowSelected(2, true);
+    emit window.m_resultTable->itemDoubleClicked(2, 0);
+    QCOMPARE(shown, &g_job.m_groups[1].m_patterns[0]);
+
+    window.m_resultTable->DeselectAll();
+    window.m_resultTable->SetRowSelected(3, true);
+    // A dialog opened by the double click would still be open when the
+    // guard fires inside its modal loop.
+    bool opened = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->reject();
+        }
+    });
+    guard.start(50);
+    emit window.m_resultTable->itemDoubleClicked(3, 0);
+    QTest::qWait(100);
+    QVERIFY(!opened);
 }
 
 QTEST_MAIN(OutputCommandsTest)

@@ -16,11 +16,16 @@
 
 #include "app/AppFolders.h"
 #include "app/AppResources.h"
+#include "app/DesktopOpener.h"
+#include "app/DesktopShortcut.h"
+#include "app/Dlg_About.h"
+#include "app/ProgramVersion.h"
 #include "app/DialogUnits.h"
 #include "app/Prompts.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
+#include "workbench/window/Dlg_MSG_Out.h"
 #include "workbench/window/FieldText.h"
 
 LastCutEntry g_lastCutEntry;
@@ -33,10 +38,7 @@ const MyString DEFAULT_SPEC = u"Ф121x6.0";
 
 namespace {
 
-const QString WINDOW_TITLE_FORMAT = QStringLiteral("Trevak软件---线材下料优化（64位） V%1.%2.%3");
-constexpr int VERSION_YEAR = 2026;
-constexpr int VERSION_MONTH = 4;
-constexpr int VERSION_DAY = 30;
+const QString WINDOW_TITLE_FORMAT = QStringLiteral("Trevak软件---线材下料优化（64位） V%1");
 
 const QString NUMBER_MESSAGE = QStringLiteral("请输入一个数字。");
 const QString TABLE_TIP = QStringLiteral("双击表内各行修改\n双击空白处增加\n按DEL键删除");
@@ -89,14 +91,10 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     ConnectCommands();
     InstallKeyFilter();
 
-    setWindowTitle(WINDOW_TITLE_FORMAT.arg(VERSION_YEAR)
-                       .arg(VERSION_MONTH, 2, 10, QLatin1Char('0'))
-                       .arg(VERSION_DAY, 2, 10, QLatin1Char('0')));
+    setWindowTitle(WINDOW_TITLE_FORMAT.arg(ProgramVersionText()));
 
-    // The desktop shortcut is offered as long as none exists; the shell test
-    // belongs to the shortcut command, which this version does not have yet,
-    // so the button stays visible.
-    m_shortcutButton->setVisible(true);
+    // The desktop shortcut is offered only while none leads to the program.
+    m_shortcutButton->setVisible(!DesktopShortcutExists());
 
     LoadSettings();
     ShowMembers();
@@ -467,13 +465,27 @@ bool CParvexDlg::eventFilter(QObject* watched, QEvent* event)
 // ---------------------------------------------------------------------------
 // Shell commands
 
-void CParvexDlg::OnShortcutCommand() {}
-
-void CParvexDlg::OnHelpCommand() {}
-
-void CParvexDlg::OnAboutCommand() {}
-
-void CParvexDlg::OnResultDoubleClick(int row)
+void CParvexDlg::OnShortcutCommand()
 {
-    Q_UNUSED(row);
+    CreateDesktopShortcut();
+    // Hidden whatever happened; the next start shows it again when no
+    // shortcut could be made.
+    m_shortcutButton->hide();
+}
+
+void CParvexDlg::OnHelpCommand()
+{
+    // Nothing is reported when the document or a program to show it is missing.
+    AppShell().OpenPath(QString::fromStdString(HelpDocumentPath()));
+}
+
+void CParvexDlg::OnAboutCommand()
+{
+    ShowAbout(this);
+}
+
+void CParvexDlg::OnResultDoubleClick(int)
+{
+    // The pattern of the first selected row; the totals row has none.
+    OpenDetailViewAtRow(this, m_resultTable->FirstSelectedRow());
 }

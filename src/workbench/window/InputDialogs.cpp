@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include "app/AppResources.h"
+#include "app/DialogPlacement.h"
 #include "app/DialogUnits.h"
 #include "app/Prompts.h"
 #include "workbench/controls/Pic_Button.h"
@@ -59,7 +60,7 @@ InputDialogBase::InputDialogBase(QWidget* parent, const QString& title, int widt
 
 int InputDialogBase::exec()
 {
-    MoveCentreToPointer(this);
+    CentreOnPointer(this);
     return QDialog::exec();
 }
 

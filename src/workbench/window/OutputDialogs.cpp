@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "app/AppResources.h"
+#include "app/DialogPlacement.h"
 #include "app/DialogUnits.h"
 #include "app/Prompts.h"
 #include "workbench/controls/Pic_Button.h"
@@ -54,7 +55,7 @@ OutputDialogBase::OutputDialogBase(QWidget* parent, int widthDlu, int heightDlu)
 
 int OutputDialogBase::exec()
 {
-    MoveCentreToPointer(this);
+    CentreOnPointer(this);
     return QDialog::exec();
 }
 
