@@ -372,8 +372,8 @@ void OutputCommandsTest::spreadsheetImportAndExportRoundTrip()
         QCOMPARE(RowTexts(window.m_stockTable, 1), QStringList({"2", "Type_2", "12000", "30", ""}));
     }
 
-    // A damaged workbook after "Yes": its error, and the table shows the
-    // list as it now is (emptied).
+    // A damaged workbook or a missing text file after "Yes": the error, and
+    // the rows already in the list stay.
     WriteBytes(Path("broken.xlsx"), "PK\x03\x04 not a workbook");
     m_prompts.Clear();
     m_prompts.SetNextFileName(Path("broken.xlsx"));
@@ -381,7 +381,14 @@ void OutputCommandsTest::spreadsheetImportAndExportRoundTrip()
     Button(&window, "stockImportButton")->click();
     QCOMPARE(m_prompts.MessageTexts().size(), 2);
     QVERIFY(m_prompts.MessageTexts()[1].contains("broken.xlsx"));
-    QCOMPARE(window.m_stockTable->GetItemCount(), 0);
+    QCOMPARE(window.m_lists.StockRowCount(), std::size_t(2));
+    QCOMPARE(window.m_stockTable->GetItemCount(), 2);
+
+    m_prompts.Clear();
+    m_prompts.SetNextFileName(Path("missing.txt"));
+    Button(&window, "stockImportButton")->click();
+    QCOMPARE(m_prompts.MessageTexts(), QStringList({QStringLiteral("文件 %1 无法打开 !").arg(Path("missing.txt"))}));
+    QCOMPARE(window.m_stockTable->GetItemCount(), 2);
 }
 
 void OutputCommandsTest::failedExportsAreReported()

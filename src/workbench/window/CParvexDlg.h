@@ -196,8 +196,8 @@ private:
     void OnStockDoubleClick(int row);
     void ShowFormatMenu(int list);
     void RefillTable(ListKind kind);
-    // The replace question before an import into a list with rows; Yes
-    // empties the list. Returns whether it was emptied.
+    // The replace question before an import into a list with rows: true for
+    // Yes (replace the rows), false for No (append) or an empty list.
     bool AskReplaceList(ListKind kind);
 
     void OnOutputCommand();

@@ -28,6 +28,8 @@ const QString COMPUTE_FIRST_MESSAGE = QStringLiteral("请先计算 !");
 const QString WORKBOOK_NOT_SAVED_MESSAGE = QStringLiteral("电子表格无法保存到文件夹 %1 !");
 const QString WORKBOOK_NOT_OPENED_MESSAGE = QStringLiteral("电子表格已保存为 %1 ，\n\n但没有找到可以打开它的程序 !");
 
+const QString CANNOT_OPEN_MESSAGE = QStringLiteral("文件 %1 无法打开 !");
+
 const QString CUT_IMPORT_FILTER = QStringLiteral("下料文件 (*.txt;*.xls;*.xlsx)|*.txt;*.xls;*.xlsx|");
 const QString STOCK_IMPORT_FILTER = QStringLiteral("原料文件 (*.txt;*.xls;*.xlsx)|*.txt;*.xls;*.xlsx|");
 const QString CUT_EXPORT_FILTER = QStringLiteral("下料文件 (*.xls)|*.xls|下料文件 (*.txt)|*.txt|");
@@ -142,13 +144,7 @@ bool CParvexDlg::AskReplaceList(ListKind kind)
     const bool empty = kind == LIST_CUT ? m_lists.CutRowCount() == 0 : m_lists.StockRowCount() == 0;
     if (empty)
         return false;
-    if (!AppPrompts().AskYesNo(ToQString(ReplaceListQuestion(kind)), ToQString(LIST_QUESTION_CAPTION), this))
-        return false;
-    if (kind == LIST_CUT)
-        m_lists.ClearCutList();
-    else
-        m_lists.ClearStockList();
-    return true;
+    return AppPrompts().AskYesNo(ToQString(ReplaceListQuestion(kind)), ToQString(LIST_QUESTION_CAPTION), this);
 }
 
 bool CParvexDlg::ImportList(ListKind kind)
@@ -159,14 +155,29 @@ bool CParvexDlg::ImportList(ListKind kind)
         return false;
     const std::string path = chosen.toStdString();
 
+    // The rows are read into a copy and the list is replaced only once the
+    // file could be read: a file that cannot be read never costs the user
+    // the rows already in the list.
+    InputLists imported = m_lists;
+    auto startImport = [&] {
+        if (AskReplaceList(kind)) {
+            if (kind == LIST_CUT)
+                imported.ClearCutList();
+            else
+                imported.ClearStockList();
+        }
+    };
+
     if (IsSpreadsheetName(path)) {
-        AskReplaceList(kind);
-        const SpreadsheetImportReport report = ImportSpreadsheetList(path, kind, m_lists);
-        if (!report.m_opened)
+        startImport();
+        const SpreadsheetImportReport report = ImportSpreadsheetList(path, kind, imported);
+        if (!report.m_opened) {
             AppPrompts().Message(report.m_error, this);
-        else if (report.m_reportedBadRowCount > 0)
+            return false;
+        }
+        m_lists = std::move(imported);
+        if (report.m_reportedBadRowCount > 0)
             AppPrompts().Message(report.m_badRowText, this);
-        // Also after a failure: the list may have been emptied by the question.
         return true;
     }
 
@@ -177,8 +188,13 @@ bool CParvexDlg::ImportList(ListKind kind)
                                     PromptIcon::None, PromptButtons::Ok);
         return false;
     }
-    AskReplaceList(kind);
-    const TextImportReport report = ReadTextList(reader, kind, m_lists);
+    if (opened == TextListOpenResult::CannotOpen) {
+        AppPrompts().Message(CANNOT_OPEN_MESSAGE.arg(chosen), this);
+        return false;
+    }
+    startImport();
+    const TextImportReport report = ReadTextList(reader, kind, imported);
+    m_lists = std::move(imported);
     if (report.m_badLineCount > 0)
         AppPrompts().Message(report.m_badLineText, this);
     return true;
