@@ -20,6 +20,7 @@ PACKAGES=(
     libboost-dev
     libfreexl-dev
     fonts-noto-cjk
+    poppler-utils
     xvfb
     xauth
 )
