@@ -6,6 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
     build-essential
+    dpkg-dev
     cmake
     pkg-config
     libgtest-dev
