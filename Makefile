@@ -2,7 +2,7 @@
 #   make run    installs what is needed, builds, and starts the program (the
 #               window on a desktop; without a display it plans the example job)
 #   make test   installs what is needed, builds, and runs every test
-.PHONY: run test deps build test-asan bench clean
+.PHONY: run test deps build test-asan bench package clean
 
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
@@ -35,6 +35,12 @@ test-asan: deps
 
 bench: build
 	$(BUILD_DIR)/bin/trevak-bench
+
+# The Debian package $(BUILD_DIR)/trevak_<version>_<arch>.deb; its dependencies
+# are computed by dpkg-shlibdeps (package dpkg-dev, which build-essential
+# brings and scripts/install-deps.sh lists).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -6,6 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
     build-essential
+    dpkg-dev
     cmake
     pkg-config
     libgtest-dev
@@ -20,6 +21,7 @@ PACKAGES=(
     libboost-dev
     libfreexl-dev
     fonts-noto-cjk
+    poppler-utils
     xvfb
     xauth
 )

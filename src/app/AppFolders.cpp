@@ -10,6 +10,7 @@
 
 std::string g_programPath;
 std::string g_programFolder;
+std::string g_executableFolder;
 
 namespace {
 
@@ -52,9 +53,20 @@ std::string ConfigFolder()
     return JoinFolder(QString::fromStdString(g_programFolder), CONFIG_FOLDER_NAME).toStdString();
 }
 
+std::string ChooseHelpDocument(const std::string& programFolder, const std::string& executableFolder)
+{
+    const QString inProgramFolder =
+        JoinFolder(JoinFolder(QString::fromStdString(programFolder), CONFIG_FOLDER_NAME), HELP_DOCUMENT_NAME);
+    if (executableFolder.empty() || QFileInfo(inProgramFolder).isFile()) {
+        return inProgramFolder.toStdString();
+    }
+    return JoinFolder(JoinFolder(QString::fromStdString(executableFolder), CONFIG_FOLDER_NAME), HELP_DOCUMENT_NAME)
+        .toStdString();
+}
+
 std::string HelpDocumentPath()
 {
-    return JoinFolder(QString::fromStdString(ConfigFolder()), HELP_DOCUMENT_NAME).toStdString();
+    return ChooseHelpDocument(g_programFolder, g_executableFolder);
 }
 
 std::string DocumentsFolder()
@@ -84,7 +96,8 @@ void SetUpFolders()
 {
     g_programPath = Native(QCoreApplication::applicationFilePath()).toStdString();
     const std::string userData = UserDataFolder();
-    g_programFolder = ChooseProgramFolder(Native(QCoreApplication::applicationDirPath()).toStdString(), userData);
+    g_executableFolder = Native(QCoreApplication::applicationDirPath()).toStdString();
+    g_programFolder = ChooseProgramFolder(g_executableFolder, userData);
     g_documentsFolder = DocumentsFolder();
 
     QDir().mkpath(QString::fromStdString(userData));

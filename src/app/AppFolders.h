@@ -11,6 +11,10 @@ extern std::string g_programPath;
 // per-user data folder. Its sub-folder "Config" holds the settings file, the
 // help document and the example files.
 extern std::string g_programFolder;
+// The folder of the running executable. An installed program keeps its help
+// document in the configuration folder there, which need not be the one of
+// g_programFolder.
+extern std::string g_executableFolder;
 
 // The per-user data folder: $XDG_DATA_HOME/Trevak, with XDG_DATA_HOME
 // defaulting to $HOME/.local/share (%APPDATA%\Trevak on Windows). A doubled
@@ -20,8 +24,15 @@ std::string UserDataFolder();
 // g_programFolder followed by "Config".
 std::string ConfigFolder();
 
-// The help document "QRMHelp.pdf" in the configuration folder.
+// The help document "QRMHelp.pdf": ChooseHelpDocument with g_programFolder
+// and g_executableFolder.
 std::string HelpDocumentPath();
+
+// "Config/QRMHelp.pdf" under programFolder when that file exists; otherwise
+// the same under executableFolder (an installed program ships the document
+// next to its executable while its own folder is the per-user data folder).
+// An empty executableFolder gives the path under programFolder.
+std::string ChooseHelpDocument(const std::string& programFolder, const std::string& executableFolder);
 
 // The user's documents folder: QStandardPaths' documents location, or the
 // home folder when there is none.
@@ -31,7 +42,7 @@ std::string DocumentsFolder();
 // files can be created in it, else userDataFolder.
 std::string ChooseProgramFolder(const std::string& executableFolder, const std::string& userDataFolder);
 
-// Sets g_programPath, g_programFolder and g_documentsFolder (needs the
+// Sets g_programPath, g_executableFolder, g_programFolder and g_documentsFolder (needs the
 // QCoreApplication), then creates the per-user data folder and the
 // configuration folder. Failures are silent.
 void SetUpFolders();

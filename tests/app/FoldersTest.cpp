@@ -24,6 +24,9 @@ private slots:
     void programFolderIsTheExecutablesWhenWritable();
     void programFolderFallsBackToUserData();
     void setUpCreatesTheFolders();
+    void helpDocumentInTheProgramFolderFirst();
+    void helpDocumentNextToTheExecutableOtherwise();
+    void helpDocumentOfAnInstalledProgram();
 
 private:
     QTemporaryDir m_home;
@@ -116,6 +119,7 @@ void FoldersTest::setUpCreatesTheFolders()
 
     QVERIFY(QDir(data + QStringLiteral("/Trevak")).exists());
     QCOMPARE(QString::fromStdString(g_programPath), QCoreApplication::applicationFilePath());
+    QCOMPARE(QString::fromStdString(g_executableFolder), QCoreApplication::applicationDirPath());
     QCOMPARE(QString::fromStdString(g_documentsFolder), m_home.path() + QStringLiteral("/Documents"));
     // The test program's folder is writable, so it is the program's folder.
     QCOMPARE(QString::fromStdString(g_programFolder), QCoreApplication::applicationDirPath());
@@ -128,6 +132,73 @@ void FoldersTest::setUpCreatesTheFolders()
     // A second start finds everything in place.
     SetUpFolders();
     QVERIFY(QDir(data + QStringLiteral("/Trevak")).exists());
+}
+
+// Writes an (empty) help document into folder/Config; false when it cannot.
+static bool PlaceHelpDocument(const QString& folder)
+{
+    if (!QDir().mkpath(folder + QStringLiteral("/Config"))) {
+        return false;
+    }
+    QFile file(folder + QStringLiteral("/Config/QRMHelp.pdf"));
+    return file.open(QIODevice::WriteOnly);
+}
+
+void FoldersTest::helpDocumentInTheProgramFolderFirst()
+{
+    const QString program = m_home.filePath(QStringLiteral("help-first/program"));
+    const QString executable = m_home.filePath(QStringLiteral("help-first/executable"));
+    QVERIFY(PlaceHelpDocument(program));
+    QVERIFY(PlaceHelpDocument(executable));
+    QCOMPARE(QString::fromStdString(ChooseHelpDocument(program.toStdString(), executable.toStdString())),
+             program + QStringLiteral("/Config/QRMHelp.pdf"));
+}
+
+void FoldersTest::helpDocumentNextToTheExecutableOtherwise()
+{
+    const QString program = m_home.filePath(QStringLiteral("help-second/program"));
+    const QString executable = m_home.filePath(QStringLiteral("help-second/executable"));
+    QVERIFY(QDir().mkpath(program + QStringLiteral("/Config")));
+
+    // Neither folder has the document: the one next to the executable is named.
+    QCOMPARE(QString::fromStdString(ChooseHelpDocument(program.toStdString(), executable.toStdString())),
+             executable + QStringLiteral("/Config/QRMHelp.pdf"));
+
+    QVERIFY(PlaceHelpDocument(executable));
+    QCOMPARE(QString::fromStdString(ChooseHelpDocument(program.toStdString(), executable.toStdString())),
+             executable + QStringLiteral("/Config/QRMHelp.pdf"));
+
+    // A folder of that name is not the document.
+    QVERIFY(QDir().mkpath(program + QStringLiteral("/Config/QRMHelp.pdf")));
+    QCOMPARE(QString::fromStdString(ChooseHelpDocument(program.toStdString(), executable.toStdString())),
+             executable + QStringLiteral("/Config/QRMHelp.pdf"));
+
+    // Without a known executable folder the program folder's path stands.
+    QCOMPARE(QString::fromStdString(ChooseHelpDocument(program.toStdString(), "")),
+             program + QStringLiteral("/Config/QRMHelp.pdf"));
+}
+
+void FoldersTest::helpDocumentOfAnInstalledProgram()
+{
+    // Installed: the executable's folder is read-only, so the program's folder
+    // is the per-user data folder, and the help document stays in the
+    // executable's configuration folder.
+    const QString userData = m_home.filePath(QStringLiteral("installed/data/Trevak"));
+    const QString executable = m_home.filePath(QStringLiteral("installed/lib/trevak"));
+    QVERIFY(QDir().mkpath(userData + QStringLiteral("/Config")));
+    QVERIFY(PlaceHelpDocument(executable));
+
+    const std::string savedProgram = g_programFolder;
+    const std::string savedExecutable = g_executableFolder;
+    g_programFolder = userData.toStdString();
+    g_executableFolder = executable.toStdString();
+    const QString config = QString::fromStdString(ConfigFolder());
+    const QString help = QString::fromStdString(HelpDocumentPath());
+    g_programFolder = savedProgram;
+    g_executableFolder = savedExecutable;
+
+    QCOMPARE(config, userData + QStringLiteral("/Config"));
+    QCOMPARE(help, executable + QStringLiteral("/Config/QRMHelp.pdf"));
 }
 
 QTEST_MAIN(FoldersTest)
