@@ -20,7 +20,6 @@ const QColor BACKGROUND(170, 210, 150);
 const QColor HOT_FACE(110, 170, 80);
 const QColor TEXT_COLOUR(0, 0, 0);
 const QColor LINK_COLOUR(0, 0, 200);
-const QColor HOVER_TEXT(255, 0, 0);
 
 }  // namespace
 
@@ -65,13 +64,8 @@ Dlg_About::Dlg_About(QWidget* parent) : QDialog(parent)
     }
     AddSeparator(166);
 
-    m_closeButton = new Pic_Button(QStringLiteral("关 闭"), this);
-    m_closeButton->setObjectName(QStringLiteral("closeButton"));
-    m_closeButton->setGeometry(DluToPixels(209, 174, 66, 18));
-    const IconPair icons = IconsFor(CommandIcon::Close);
-    m_closeButton->SetIcons(icons.hot, icons.normal);
-    m_closeButton->LoadHandCursor();
-    m_closeButton->SetHoverTextColour(HOVER_TEXT);
+    m_closeButton =
+        MakeCommandButton(this, QStringLiteral("关 闭"), DluToPixels(209, 174, 66, 18), "closeButton", CommandIcon::Close);
     m_closeButton->SetFaceColours(BACKGROUND, HOT_FACE);
     m_closeButton->setDefault(true);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::accept);

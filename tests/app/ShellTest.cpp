@@ -16,6 +16,7 @@
 #include "app/DesktopShortcut.h"
 #include "app/DialogUnits.h"
 #include "app/Dlg_About.h"
+#include "support/ModalScript.h"
 #include "workbench/controls/Pic_Button.h"
 
 namespace {
@@ -261,20 +262,11 @@ void ShellTest::closeButtonEndsTheAboutWindow()
         }
     });
     // Should the button not close the window, it is closed here and the test fails.
-    bool forced = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, this, [&forced] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            forced = true;
-            modal->close();
-        }
-    });
-    guard.start(5000);
+    ModalGuard guard(5000);
 
     ShowAbout(nullptr);
     QVERIFY(sawAbout);
-    QVERIFY(!forced);
+    QVERIFY(!guard.Forced());
 }
 
 QTEST_MAIN(ShellTest)

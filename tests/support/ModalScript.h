@@ -48,3 +48,26 @@ inline void OnPopupMenu(std::function<void(QMenu*)> script)
     });
     timer->start();
 }
+
+// Closes whatever modal window is still open when `milliseconds` have passed,
+// and remembers that it had to: a test that expects its own script to close
+// a dialog checks Forced() afterwards, and cannot hang when the script fails.
+class ModalGuard {
+public:
+    explicit ModalGuard(int milliseconds)
+    {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                m_forced = true;
+                modal->close();
+            }
+        });
+        m_timer.start(milliseconds);
+    }
+    bool Forced() const { return m_forced; }
+
+private:
+    QTimer m_timer;
+    bool m_forced = false;
+};

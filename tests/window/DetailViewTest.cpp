@@ -12,6 +12,7 @@
 #include "reports/SpreadsheetReports.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/Dlg_MSG_Out.h"
+#include "support/ModalScript.h"
 
 namespace {
 
@@ -124,19 +125,10 @@ void DetailViewTest::closesWithEscapeAndWithItsButton()
             QTest::keyClick(view, Qt::Key_Escape);
     });
     // Should Escape not close the view, it is closed here and the test fails.
-    bool forced = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, this, [&forced] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            forced = true;
-            modal->close();
-        }
-    });
-    guard.start(5000);
+    ModalGuard guard(5000);
     ShowPatternDetail(nullptr, pattern);
     QVERIFY(sawView);
-    QVERIFY(!forced);
+    QVERIFY(!guard.Forced());
 
     Dlg_MSG_Out dialog(nullptr, pattern);
     dialog.show();

@@ -31,16 +31,9 @@
 #include "workbench/window/CParvexDlg.h"
 #include "workbench/window/InputDialogs.h"
 #include "support/ModalScript.h"
+#include "support/TableRows.h"
 
 namespace {
-
-QStringList RowTexts(const MyListCtrl* table, int row)
-{
-    QStringList texts;
-    for (int column = 0; column < table->GetColumnCount(); ++column)
-        texts << table->GetItemText(row, column);
-    return texts;
-}
 
 double PercentValue(const QString& text)
 {

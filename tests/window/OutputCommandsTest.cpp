@@ -18,6 +18,7 @@
 #include "exchange/Codepage.h"
 #include "reports/ReportConventions.h"
 #include "support/ModalScript.h"
+#include "support/TableRows.h"
 #include "workbench/SettingsFile.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
@@ -26,14 +27,6 @@
 #include "workbench/window/OutputDialogs.h"
 
 namespace {
-
-QStringList RowTexts(const MyListCtrl* table, int row)
-{
-    QStringList texts;
-    for (int column = 0; column < table->GetColumnCount(); ++column)
-        texts << table->GetItemText(row, column);
-    return texts;
-}
 
 Pic_Button* Button(QWidget* parent, const char* name)
 {
@@ -493,19 +486,10 @@ void OutputCommandsTest::shortcutHelpAboutAndDetailView()
     window.m_resultTable->SetRowSelected(3, true);
     // A dialog opened by the double click would still be open when the
     // guard fires inside its modal loop.
-    bool opened = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    connect(&guard, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            opened = true;
-            dialog->reject();
-        }
-    });
-    guard.start(50);
+    ModalGuard guard(50);
     emit window.m_resultTable->itemDoubleClicked(3, 0);
     QTest::qWait(100);
-    QVERIFY(!opened);
+    QVERIFY(!guard.Forced());
 }
 
 QTEST_MAIN(OutputCommandsTest)

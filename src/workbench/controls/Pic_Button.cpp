@@ -210,3 +210,17 @@ void Pic_Button::paintEvent(QPaintEvent*)
         painter.drawText(captionArea.translated(shift), Qt::AlignCenter | lines, caption);
     }
 }
+
+Pic_Button* MakeCommandButton(QWidget* parent, const QString& caption, const QRect& geometry, const char* name,
+                              CommandIcon icon)
+{
+    auto* button = new Pic_Button(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);  // the icons are drawn for this height
+    const IconPair icons = IconsFor(icon);
+    button->SetIcons(icons.hot, icons.normal);
+    button->LoadHandCursor();
+    button->SetHoverTextColour(QColor(255, 0, 0));
+    button->setAutoDefault(false);
+    return button;
+}

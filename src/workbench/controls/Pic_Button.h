@@ -4,7 +4,10 @@
 #include <QCursor>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRect>
 #include <QString>
+
+#include "app/AppResources.h"
 
 // A push button that paints its own face: an icon pair (hot while the pointer
 // is over it or it is pressed, normal otherwise), a raised frame while
@@ -68,3 +71,9 @@ private:
     QCursor m_handCursor;
     bool m_hasHandCursor = false;
 };
+
+// A command button of the program at `geometry` (pixels): the icon pair of
+// `icon`, the hand cursor and a red caption while hovered. Enter does not
+// press it unless the caller makes it the default button.
+Pic_Button* MakeCommandButton(QWidget* parent, const QString& caption, const QRect& geometry, const char* name,
+                              CommandIcon icon);

@@ -117,15 +117,7 @@ CParvexDlg::~CParvexDlg()
 Pic_Button* CParvexDlg::AddButton(const QString& caption, int x, int y, int w, int h, const char* name,
                                   CommandIcon icon)
 {
-    auto* button = new Pic_Button(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(DluToPixels(x, y, w, h));
-    const IconPair icons = IconsFor(icon);
-    button->SetIcons(icons.hot, icons.normal);
-    button->LoadHandCursor();
-    button->SetHoverTextColour(QColor(255, 0, 0));
-    button->setAutoDefault(false);
-    return button;
+    return MakeCommandButton(this, caption, DluToPixels(x, y, w, h), name, icon);
 }
 
 QGroupBox* CParvexDlg::AddGroupBox(const QString& caption, int x, int y, int w, int h, const char* name)

@@ -16,7 +16,6 @@ namespace {
 
 const QColor BACKGROUND(170, 210, 150);
 const QColor HOT_FACE(110, 170, 80);
-const QColor HOVER_TEXT(255, 0, 0);
 
 // The drawing area of the bar in dialog units: x, y, width, height.
 const int AREA_X = 7;
@@ -52,13 +51,8 @@ Dlg_MSG_Out::Dlg_MSG_Out(QWidget* parent, const WireCombine& pattern) : QDialog(
     m_summaryLabel->setGeometry(DluToPixels(7, 26, 224, 11));
     m_summaryLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_okButton = new Pic_Button(QStringLiteral("关  闭"), this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setGeometry(DluToPixels(239, 24, 59, 16));
-    const IconPair icons = IconsFor(CommandIcon::Close);
-    m_okButton->SetIcons(icons.hot, icons.normal);
-    m_okButton->LoadHandCursor();
-    m_okButton->SetHoverTextColour(HOVER_TEXT);
+    m_okButton =
+        MakeCommandButton(this, QStringLiteral("关  闭"), DluToPixels(239, 24, 59, 16), "okButton", CommandIcon::Close);
     m_okButton->SetFaceColours(BACKGROUND, HOT_FACE);
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -99,24 +99,12 @@ void InputDialogBase::AddButtons(const QString& okText, const QString& cancelTex
     const int gap = 12;
     const int left = (dialogWidthDlu - 2 * buttonWidth - gap) / 2;
 
-    m_okButton = new Pic_Button(okText, this);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    m_okButton->setGeometry(DluToPixels(left, y, buttonWidth, 15));
-    const IconPair ok = IconsFor(CommandIcon::Ok);
-    m_okButton->SetIcons(ok.hot, ok.normal);
-    m_okButton->LoadHandCursor();
-    m_okButton->SetHoverTextColour(QColor(255, 0, 0));
+    m_okButton = MakeCommandButton(this, okText, DluToPixels(left, y, buttonWidth, 15), "okButton", CommandIcon::Ok);
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, [this] { OnOk(); });
 
-    m_cancelButton = new Pic_Button(cancelText, this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setGeometry(DluToPixels(left + buttonWidth + gap, y, buttonWidth, 15));
-    const IconPair cancel = IconsFor(CommandIcon::Cancel);
-    m_cancelButton->SetIcons(cancel.hot, cancel.normal);
-    m_cancelButton->LoadHandCursor();
-    m_cancelButton->SetHoverTextColour(QColor(255, 0, 0));
-    m_cancelButton->setAutoDefault(false);
+    m_cancelButton = MakeCommandButton(this, cancelText, DluToPixels(left + buttonWidth + gap, y, buttonWidth, 15),
+                                       "cancelButton", CommandIcon::Cancel);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 

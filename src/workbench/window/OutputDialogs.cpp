@@ -30,17 +30,6 @@ CommandIcon ChoiceIcon(int choice)
     }
 }
 
-void SetUpButton(Pic_Button* button, CommandIcon icon)
-{
-    const IconPair icons = IconsFor(icon);
-    button->SetIcons(icons.hot, icons.normal);
-    button->LoadHandCursor();
-    button->SetHoverTextColour(QColor(255, 0, 0));
-    // No button is pressed by Enter: Enter closes the dialog with its first choice.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -62,20 +51,16 @@ int OutputDialogBase::exec()
 Pic_Button* OutputDialogBase::AddChoiceButton(const QString& caption, int x, int y, int w, int h, const char* name,
                                               int choice)
 {
-    auto* button = new Pic_Button(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(DluToPixels(x, y, w, h));
-    SetUpButton(button, ChoiceIcon(choice));
+    // No button is pressed by Enter: Enter closes the dialog with its first choice.
+    auto* button = MakeCommandButton(this, caption, DluToPixels(x, y, w, h), name, ChoiceIcon(choice));
     connect(button, &QPushButton::clicked, this, [this, choice] { Choose(choice); });
     return button;
 }
 
 void OutputDialogBase::AddCancelButton(int x, int y, int w, int h)
 {
-    auto* button = new Pic_Button(QStringLiteral("取 消"), this);
-    button->setObjectName(QStringLiteral("cancelButton"));
-    button->setGeometry(DluToPixels(x, y, w, h));
-    SetUpButton(button, CommandIcon::Cancel);
+    auto* button = MakeCommandButton(this, QStringLiteral("取 消"), DluToPixels(x, y, w, h), "cancelButton",
+                                     CommandIcon::Cancel);
     connect(button, &QPushButton::clicked, this, &QDialog::reject);
 }
 
