@@ -50,7 +50,34 @@ struct Outcome {
     double seconds = 0;
     int64_t bars = 0;
     double utilisation = 0;
+    uint64_t digest = 0;  // of the whole plan, to compare plans across builds
 };
+
+// FNV-1a over every pattern of the plan: bar length, bars, pieces and
+// remnant, bit for bit. Two builds that plan alike print the same digest.
+uint64_t PlanDigest(const WireOptimize_Whole& job)
+{
+    uint64_t h = 1469598103934665603ULL;
+    auto mix = [&](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            h ^= bytes[i];
+            h *= 1099511628211ULL;
+        }
+    };
+    for (const WireOptimize& group : job.m_groups) {
+        for (const WireCombine& p : group.m_patterns) {
+            mix(&p.m_barLength, sizeof p.m_barLength);
+            mix(&p.m_barCount, sizeof p.m_barCount);
+            mix(&p.m_remnant, sizeof p.m_remnant);
+            for (std::size_t i = 0; i < p.m_pieceLength.size(); ++i) {
+                mix(&p.m_pieceLength[i], sizeof p.m_pieceLength[i]);
+                mix(&p.m_pieceCount[i], sizeof p.m_pieceCount[i]);
+            }
+        }
+    }
+    return h;
+}
 
 Outcome Plan(const InputLists& lists, double trim, double kerf, int kinds, int level, double limit)
 {
@@ -66,6 +93,7 @@ Outcome Plan(const InputLists& lists, double trim, double kerf, int kinds, int l
     g_resultWindow = nullptr;
     o.bars = g_job.m_totalBars;
     o.utilisation = g_job.m_utilisation;
+    o.digest = o.planned ? PlanDigest(g_job) : 0;
     return o;
 }
 
@@ -214,8 +242,8 @@ void RunInstances(const fs::path& root, const std::vector<std::string>& sets, co
                 files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         std::printf("# %s: %zu instances, kerf 0, trim 0, kinds 0\n", set.c_str(), files.size());
-        std::printf("%-28s %6s %7s %6s %10s %7s %7s %8s %s\n", "instance", "level", "pieces", "bound", "seconds",
-                    "bars", "excess", "util%", "status");
+        std::printf("%-28s %6s %7s %6s %10s %7s %7s %8s %-7s %s\n", "instance", "level", "pieces", "bound",
+                    "seconds", "bars", "excess", "util%", "status", "plan");
         for (int level : levels) {
             double worst = 0, sum = 0;
             int64_t excess = 0, atBound = 0, count = 0, failed = 0;
@@ -226,9 +254,10 @@ void RunInstances(const fs::path& root, const std::vector<std::string>& sets, co
                 const int64_t bound = int64_t(std::ceil(instance.totalLength / instance.capacity - 1e-9));
                 const Outcome o = Plan(instance.lists, 0, 0, 0, level, limit);
                 if (o.planned)
-                    std::printf("%-28s %6d %7lld %6lld %10.4f %7lld %7lld %8.2f %s\n", instance.name.c_str(), level,
-                                (long long)instance.pieces, (long long)bound, o.seconds, (long long)o.bars,
-                                (long long)(o.bars - bound), o.utilisation * 100, Status(o).c_str());
+                    std::printf("%-28s %6d %7lld %6lld %10.4f %7lld %7lld %8.2f %-7s %016llx\n", instance.name.c_str(),
+                                level, (long long)instance.pieces, (long long)bound, o.seconds, (long long)o.bars,
+                                (long long)(o.bars - bound), o.utilisation * 100, Status(o).c_str(),
+                                (unsigned long long)o.digest);
                 else
                     std::printf("%-28s %6d %7lld %6lld %10.4f %7s %7s %8s %s\n", instance.name.c_str(), level,
                                 (long long)instance.pieces, (long long)bound, o.seconds, "-", "-", "-",

@@ -127,14 +127,16 @@ namespace {
 // 1 the shortest. The order in which choices are met, and every effect on the
 // record, gmax and res, are those of the plain depth-first search that tries,
 // at each level, the bound and then the highest position of each lower run of
-// equal pieces. Three things make it fast without changing any of that:
+// equal pieces. Four things make it fast without changing any of that:
 // - the sum of the pieces chosen above a level is carried down, so the leftover
 //   of a choice, x - (s + m * k) with s summed longest first, costs O(1);
 // - a level whose every completion is too long (even with the shortest pieces)
 //   is not entered: it would find no fitting choice, return 0 and change
 //   nothing; those levels come first in each loop, so the loop jumps past them;
 // - level 1 ends at its first fitting piece, which is found by binary search:
-//   the leftover falls as the piece grows.
+//   the leftover falls as the piece grows;
+// - a level ends as soon as even its longest completion cannot leave less
+//   than the record (see MayImprove).
 class CombinationSearch {
 public:
     CombinationSearch(const std::vector<double>& E, const std::vector<int64_t>& runStart,
@@ -164,6 +166,20 @@ private:
     {
         const double least = above + m_prefix[std::size_t(levels)] + m_mk;
         return least <= m_x + 0.00001 + m_slack;
+    }
+    // Whether a choice with position pos at `level` (and the pieces above it)
+    // could leave less than the record: the longest completion takes the
+    // level - 1 positions right below pos. When it cannot, no lower position
+    // at this level can either (shorter pieces, shorter completions), so the
+    // level is done. Only choices that cannot change the record are passed
+    // over; the cut-offs by res and gmax that they would have fed are exact
+    // too (a choice they skip is never longer than one already met), so the
+    // record, its first-found ties and the stop are those of the full search.
+    bool MayImprove(int64_t level, int64_t pos) const
+    {
+        const double longest = (m_above[std::size_t(level)] + P(pos)) +
+                               (m_prefix[std::size_t(pos - 1)] - m_prefix[std::size_t(pos - level)]);
+        return m_x - (longest + m_mk) - m_slack < m_best.remnant;
     }
     bool Enter(int64_t level, int64_t bound);
     // The first position tried at `level` from bound a whose levels below may fit.
@@ -259,7 +275,8 @@ bool CombinationSearch::Run()
         m_prefix[std::size_t(j)] = m_prefix[std::size_t(j - 1)] + P(j);
         total += std::fabs(P(j));
     }
-    m_slack = 1e-9 * total;
+    // Far above the rounding of any sum of these pieces, in any order.
+    m_slack = (1e-9 + 4 * double(m_n) * std::numeric_limits<double>::epsilon()) * total;
     m_V[std::size_t(m_m)] = m_n + 1;
     if (!Enter(m_m, m_n))
         return true;
@@ -279,7 +296,7 @@ bool CombinationSearch::Run()
             up = true;
         } else {
             m_V[l] = i;
-            if (m_res[l] >= i) {
+            if (m_res[l] >= i || (L >= 2 && !MayImprove(L, i))) {
                 ret = m_res[l];
                 up = true;
             } else if (L >= 2) {

@@ -410,6 +410,39 @@ TEST_P(RandomJobs, EngineMatchesThePerPieceReading)
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomJobs, testing::Range(0, BLOCKS));
 
+// Many short pieces per bar at the best level without a kinds limit: the
+// deep combination searches, where the search passes over whole levels that
+// cannot beat the record, and the order of the records found must still be
+// that of the literal search.
+TEST(RandomJobs, DeepSearchesAtTheBestLevelMatchThePerPieceReading)
+{
+    int mismatches = 0;
+    for (uint32_t seed = 1; seed <= 300 && mismatches < 5; ++seed) {
+        std::mt19937 rng(seed);
+        auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        InputLists lists;
+        const int rows = pick(3, 9);
+        for (int r = 0; r < rows; ++r) {
+            // Whole lengths, and now and then one that is not exact in binary.
+            const double length = pick(0, 9) == 0 ? pick(90, 400) + 0.1 : pick(90, 400);
+            lists.AppendCutRow(u"A", length, pick(1, 6), u"");
+        }
+        lists.AppendStockRow(u"A", pick(900, 2600), -1, 0);
+        if (pick(0, 2) == 0)
+            lists.AppendStockRow(u"A", pick(900, 2600), pick(1, 3), pick(0, 1));
+        Params params;
+        params.kerf = pick(0, 3) == 0 ? 2.5 : 0;
+        const Outcome engine = RunEngine(lists, params);
+        const Outcome reference = RunModel(lists, params);
+        const std::string diff = Compare(engine, reference);
+        if (!diff.empty()) {
+            ++mismatches;
+            ADD_FAILURE() << "job seed " << seed << ": " << diff << "\n"
+                          << Describe(lists, params) << DescribePlan(engine) << DescribePlan(reference);
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Small jobs worked out by hand
 
