@@ -18,6 +18,14 @@ if(TARGET trevak)
 endif()
 install(TARGETS ${trevak_installed_programs} RUNTIME DESTINATION ${TREVAK_INSTALL_PROGRAM_DIR})
 
+# The marker that tells the window its folder is an installed copy: settings
+# then go to each user's data folder even for a user who could write here
+# (root), so that the program folder only ever holds what was installed.
+set(trevak_installed_marker ${CMAKE_BINARY_DIR}/INSTALLED)
+file(WRITE ${trevak_installed_marker}
+    "An installed copy of Trevak: settings and examples are kept in each user's data folder.\n")
+install(FILES ${trevak_installed_marker} DESTINATION ${TREVAK_INSTALL_PROGRAM_DIR})
+
 if(TARGET trevak)
     install(FILES ${TREVAK_HELP_PDF} DESTINATION ${TREVAK_INSTALL_PROGRAM_DIR}/Config)
     install(FILES ${CMAKE_CURRENT_LIST_DIR}/trevak.desktop DESTINATION share/applications)

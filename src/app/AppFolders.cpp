@@ -83,7 +83,8 @@ std::string ChooseProgramFolder(const std::string& executableFolder, const std::
     // Writable means a file can be created there; the permission bits alone
     // do not tell (read-only mounts, ACLs).
     const QString folder = QString::fromStdString(executableFolder);
-    if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+    if (!folder.isEmpty() && QFileInfo(folder).isDir() &&
+        !QFileInfo::exists(folder + QLatin1Char('/') + QLatin1String(INSTALLED_MARKER_NAME))) {
         QTemporaryFile probe(folder + QStringLiteral("/.trevak-write-test-XXXXXX"));
         if (probe.open()) {
             return Native(folder).toStdString();

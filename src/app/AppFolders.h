@@ -38,8 +38,12 @@ std::string ChooseHelpDocument(const std::string& programFolder, const std::stri
 // home folder when there is none.
 std::string DocumentsFolder();
 
+// The file that marks an installed copy of the program in its folder.
+inline constexpr char INSTALLED_MARKER_NAME[] = "INSTALLED";
+
 // The program's folder for an executable in executableFolder: that folder when
-// files can be created in it, else userDataFolder.
+// files can be created in it and it is not an installed copy (it holds no
+// INSTALLED_MARKER_NAME), else userDataFolder.
 std::string ChooseProgramFolder(const std::string& executableFolder, const std::string& userDataFolder);
 
 // Sets g_programPath, g_executableFolder, g_programFolder and g_documentsFolder (needs the

@@ -88,6 +88,13 @@ void FoldersTest::programFolderIsTheExecutablesWhenWritable()
     QCOMPARE(QString::fromStdString(ChooseProgramFolder(folder.toStdString(), "/elsewhere/Trevak")), folder);
     // The write test leaves nothing behind.
     QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+
+    // An installed copy keeps its folder as installed, even for a user who
+    // could write to it.
+    QFile marker(folder + QStringLiteral("/INSTALLED"));
+    QVERIFY(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    QCOMPARE(ChooseProgramFolder(folder.toStdString(), "/elsewhere/Trevak"), std::string("/elsewhere/Trevak"));
 }
 
 void FoldersTest::programFolderFallsBackToUserData()

@@ -23,6 +23,7 @@ expected=$(printf '%s\n' \
     bin/trevak \
     bin/trevak-cli \
     lib/trevak/Config/QRMHelp.pdf \
+    lib/trevak/INSTALLED \
     lib/trevak/trevak \
     lib/trevak/trevak-cli \
     share/applications/trevak.desktop \
