@@ -155,16 +155,19 @@ void SpreadsheetConnection::ForEachCell(Visit visit)
             visit(sheet->cells[{row, column}], row, column);
 }
 
-void SpreadsheetConnection::RecalculateSheet(Worksheet& sheet)
-{
-    if (!sheet.formulas.empty())
-        RecalculateFormulas(sheet);
-}
-
 void SpreadsheetConnection::Recalculate()
 {
     for (Worksheet& sheet : m_book.sheets)
-        RecalculateSheet(sheet);
+        if (!sheet.formulas.empty())
+            RecalculateFormulas(sheet);
+    m_stale = false;
+}
+
+void SpreadsheetConnection::Refresh() const
+{
+    // Only the cached formula results change.
+    if (m_stale)
+        const_cast<SpreadsheetConnection*>(this)->Recalculate();
 }
 
 bool SpreadsheetConnection::Start()
@@ -216,6 +219,7 @@ void SpreadsheetConnection::SelectRange(int32_t column, int32_t row, int32_t col
 
 CellValue SpreadsheetConnection::GetValue() const
 {
+    Refresh();
     CellValue value;
     const Worksheet* sheet = CurrentSheetData();
     if (!sheet)
@@ -259,7 +263,7 @@ void SpreadsheetConnection::SetValue(const std::u16string& text)
         MakeText(cell, text);
         sheet->formulas.erase({row, column});
     });
-    RecalculateSheet(*sheet);
+    m_stale = true;
 }
 
 void SpreadsheetConnection::SetValue(double number)
@@ -273,7 +277,7 @@ void SpreadsheetConnection::SetValue(double number)
         cell.number = number;
         sheet->formulas.erase({row, column});
     });
-    RecalculateSheet(*sheet);
+    m_stale = true;
 }
 
 void SpreadsheetConnection::SetFormula(const std::u16string& formula)
@@ -293,7 +297,7 @@ void SpreadsheetConnection::SetFormula(const std::u16string& formula)
         cell.resultText = u"#NAME?";
         sheet->formulas.insert({row, column});
     });
-    RecalculateSheet(*sheet);
+    m_stale = true;
 }
 
 void SpreadsheetConnection::SetNumberFormat(const std::u16string& format)
@@ -397,6 +401,7 @@ void SpreadsheetConnection::SetColumnWidth(double width)
 
 void SpreadsheetConnection::FitColumns(int32_t first, int32_t last, double extra)
 {
+    Refresh();  // widths follow the shown results
     Worksheet* sheet = CurrentSheetData();
     if (!sheet)
         return;
@@ -478,6 +483,7 @@ void SpreadsheetConnection::ActivateSheet()
 
 bool SpreadsheetConnection::SaveAs(const std::string& path, std::u16string& error)
 {
+    Refresh();
     return WriteWorkbookFile(m_book, path, error);
 }
 
@@ -501,6 +507,7 @@ bool SpreadsheetConnection::ShowToUser(std::string& savedPath)
     for (int n = 2; fs::exists(path, ignored) && n < 1000; ++n)
         path = folder / fs::u8path(stem + "-" + std::to_string(n) + ".xlsx");
     std::u16string error;
+    Refresh();
     if (!WriteWorkbookFile(m_book, path.u8string(), error))
         return false;
     savedPath = path.u8string();

@@ -206,16 +206,29 @@ public:
     void SetReadLimit(int32_t maxRows, std::size_t maxCells = ReadLimits().maxCells);
 
     // Recomputes every formula of every sheet, e.g. after the workbook was
-    // changed through Book(). The operations above keep formulas current.
+    // changed through Book(). Formula results are brought up to date
+    // whenever they are read (GetValue, FitColumns, saving, Book()), once for
+    // all the writes before: a sheet of n rows costs n writes, not n
+    // recalculations of every formula.
     void Recalculate();
 
-    const Workbook& Book() const { return m_book; }
-    Workbook& Book() { return m_book; }
+    const Workbook& Book() const
+    {
+        Refresh();
+        return m_book;
+    }
+    Workbook& Book()
+    {
+        Refresh();
+        return m_book;
+    }
     int32_t CurrentSheet() const { return m_sheet; }  // 1-based
     const CellRange& CurrentRange() const { return m_range; }
 
 private:
-    Workbook m_book;
+    // The formula results are a cache of the cells: kept current lazily.
+    mutable Workbook m_book;
+    mutable bool m_stale = false;  // cells changed since the formulas were last computed
     int32_t m_sheet = 1;
     CellRange m_range;
     ReadLimits m_readLimits;
@@ -225,5 +238,6 @@ private:
     // Calls visit(cell) for every cell of the current range, creating them.
     template <typename Visit>
     void ForEachCell(Visit visit);
-    void RecalculateSheet(Worksheet& sheet);
+    // Recomputes the formulas when cells changed since the last time.
+    void Refresh() const;
 };
