@@ -3,11 +3,6 @@
 
 #include "reports/FormatLength.h"
 
-std::u16string Widen(const std::string& ascii)
-{
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
 std::u16string LengthString(double length)
 {
     return Widen(FormatLength(length));

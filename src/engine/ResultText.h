@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/Job.h"
+#include "reports/FormatLength.h"
 
 // Texts of the plan as the result table shows them.
 
@@ -19,6 +20,3 @@ std::u16string CountString(int64_t count);
 // The message the window shows for a run's input problem, %s filled with the
 // error's specification; empty for code 0 or an unknown code.
 std::u16string JobErrorMessage(const JobError& error);
-
-// Plain conversions used by every text the core builds.
-std::u16string Widen(const std::string& ascii);

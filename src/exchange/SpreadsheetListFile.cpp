@@ -7,6 +7,7 @@
 #include "automation/SpreadsheetConnection.h"
 #include "exchange/Codepage.h"
 #include "exchange/TextListFile.h"
+#include "engine/ResultText.h"
 #include "reports/FormatLength.h"
 #include "reports/ReportFile.h"
 
@@ -51,16 +52,6 @@ const char16_t* const PRIORITY_TEXT = u"优先";
 const char16_t* const UNLIMITED_TEXT = u"不限";
 const char16_t* const NO_TOTAL_TEXT = u"---";
 const char16_t* const CELL_SEPARATOR = u"   ";
-
-std::u16string Widen(const std::string& ascii)
-{
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
-std::u16string Decimal(int64_t value)
-{
-    return Widen(std::to_string(value));
-}
 
 // ---------------------------------------------------------------- export
 
@@ -147,7 +138,7 @@ std::u16string WithoutBlanks(const std::u16string& text)
 std::u16string NumberText(double value)
 {
     if (std::trunc(value) == value && std::fabs(value) < 1e15)
-        return Decimal(int64_t(value));  // -0 gives "0"
+        return CountString(int64_t(value));  // -0 gives "0"
     return Widen(FormatRealExact(value));
 }
 
@@ -298,7 +289,7 @@ void ReportRow(SpreadsheetImportReport& report, const PendingRow& row)
     if (report.m_reportedBadRowCount == 1)
         report.m_badRowText = u"以下各行数据格式有误:\n\n";
     if (report.m_reportedBadRowCount <= MAX_REPORTED_BAD_ROWS)
-        report.m_badRowText += u"第" + Decimal(row.m_row) + u"行: " + row.m_text + u"\n\n";
+        report.m_badRowText += u"第" + CountString(row.m_row) + u"行: " + row.m_text + u"\n\n";
     else if (report.m_reportedBadRowCount == MAX_REPORTED_BAD_ROWS + 1)
         report.m_badRowText += u"............\n";
 }
@@ -352,7 +343,7 @@ void BuildListWorkbook(SpreadsheetConnection& sheet, ListKind kind, const InputL
     // The list rows.
     for (int32_t i = 0; i < n; ++i) {
         const int32_t row = FIRST_LIST_ROW + i;
-        const std::u16string r = Decimal(row);
+        const std::u16string r = CountString(row);
         WriteNumberCell(sheet, COLUMN_SERIAL, row, double(i) + 1);
         if (cut) {
             WriteTextCell(sheet, COLUMN_SPEC, row, lists.m_cutSpec[i]);
@@ -383,8 +374,8 @@ void BuildListWorkbook(SpreadsheetConnection& sheet, ListKind kind, const InputL
     const int32_t totalsRow = FIRST_LIST_ROW + n;
     WriteTextCell(sheet, COLUMN_LENGTH, totalsRow, u"汇 总");
     if (n > 0) {
-        const std::u16string range = Decimal(FIRST_LIST_ROW) + u":";
-        const std::u16string last = Decimal(totalsRow - 1);
+        const std::u16string range = CountString(FIRST_LIST_ROW) + u":";
+        const std::u16string last = CountString(totalsRow - 1);
         WriteFormulaCell(sheet, COLUMN_QUANTITY, totalsRow, u"=SUM(D" + range + u"D" + last + u")");
         WriteFormulaCell(sheet, COLUMN_TOTAL, totalsRow, u"=SUM(F" + range + u"F" + last + u")");
     } else {
@@ -405,7 +396,7 @@ bool ExportSpreadsheetList(const std::string& path, ListKind kind, const InputLi
     const int64_t n = int64_t(kind == LIST_CUT ? lists.CutRowCount() : lists.StockRowCount());
     // Title, header, the rows and the totals row.
     if (n + FIRST_LIST_ROW > MAX_SHEET_ROWS) {
-        error = u"列表有 " + Decimal(n) + u" 行，超出一个工作表所能容纳的行数，文件 < " + Utf8ToUtf16(path) +
+        error = u"列表有 " + CountString(n) + u" 行，超出一个工作表所能容纳的行数，文件 < " + Utf8ToUtf16(path) +
                 u" > 未写入 !";
         return false;
     }

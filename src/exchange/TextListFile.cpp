@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "exchange/Codepage.h"
+#include "engine/ResultText.h"
 #include "reports/FormatLength.h"
 #include "reports/ReportFile.h"
 
@@ -28,11 +29,6 @@ bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 // quantity: "２０" must not read as a text without digits, which a stock file
 // would take for unlimited.
 bool IsAnyDigit(char16_t c) { return IsAsciiDigit(c) || (c >= u'\uFF10' && c <= u'\uFF19'); }
-
-std::u16string WidenAscii(const std::string& text)
-{
-    return std::u16string(text.begin(), text.end());
-}
 
 }  // namespace
 
@@ -296,7 +292,7 @@ TextImportReport ReadTextList(TextFileReader& reader, ListKind kind, InputLists&
         if (report.m_badLineCount == 1)
             report.m_badLineText = u"以下各行数据格式有误:\n\n";
         if (report.m_badLineCount <= MAX_REPORTED_BAD_LINES)
-            report.m_badLineText += u"第" + WidenAscii(std::to_string(report.m_lineCount)) + u"行: " + line + u"\n\n";
+            report.m_badLineText += u"第" + CountString(report.m_lineCount) + u"行: " + line + u"\n\n";
         else if (report.m_badLineCount == MAX_REPORTED_BAD_LINES + 1)
             report.m_badLineText += u"............\n";
     }
@@ -310,14 +306,14 @@ bool WriteTextList(const std::string& path, ListKind kind, const InputLists& lis
     file.Open(path);
     if (kind == LIST_CUT) {
         for (std::size_t i = 0; i < lists.CutRowCount(); ++i) {
-            file.Write(lists.m_cutSpec[i] + FIELD_SEPARATOR + WidenAscii(FormatRealExact(lists.m_cutLength[i])) +
+            file.Write(lists.m_cutSpec[i] + FIELD_SEPARATOR + Widen(FormatRealExact(lists.m_cutLength[i])) +
                        FIELD_SEPARATOR);
             file.Write(int64_t(lists.m_cutQuantity[i]));
             file.Write(FIELD_SEPARATOR + lists.m_cutMark[i] + u"\n");
         }
     } else {
         for (std::size_t i = 0; i < lists.StockRowCount(); ++i) {
-            file.Write(lists.m_stockSpec[i] + FIELD_SEPARATOR + WidenAscii(FormatRealExact(lists.m_stockLength[i])) +
+            file.Write(lists.m_stockSpec[i] + FIELD_SEPARATOR + Widen(FormatRealExact(lists.m_stockLength[i])) +
                        FIELD_SEPARATOR);
             if (lists.m_stockQuantity[i] < 1)
                 file.Write(UNLIMITED_TEXT);

@@ -92,3 +92,8 @@ double ParseRealC(const char* text, char** end)
 }
 
 #endif
+
+std::u16string Widen(const std::string& ascii)
+{
+    return std::u16string(ascii.begin(), ascii.end());
+}

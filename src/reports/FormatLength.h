@@ -25,3 +25,6 @@ std::string FormatGeneral(double value, int precision);
 // number (leading white space skipped), 0 when there is none; *end, when end is
 // not null, points after the part read.
 double ParseRealC(const char* text, char** end);
+
+// An ASCII text (such as the number texts above) as UTF-16.
+std::u16string Widen(const std::string& ascii);

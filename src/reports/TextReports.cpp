@@ -37,11 +37,6 @@ int64_t Truncate(double value)
     return static_cast<int64_t>(value);
 }
 
-std::u16string Widen(const std::string& ascii)
-{
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
 // printf's right alignment in a field of width characters: a longer text
 // widens the field.
 std::u16string Right(const std::string& text, std::size_t width)

@@ -45,11 +45,6 @@ bool IsBlankUnit(char16_t c)
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
-std::u16string Widen(const std::string& ascii)
-{
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
 // Reads the settings file line by line, each line as its white-space separated
 // tokens, holding no more of a line than a sound line can hold.
 class SettingsReader {

@@ -1,6 +1,7 @@
 #include "workbench/window/CParvexDlg.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -59,10 +60,20 @@ const QString GROUP_BOX_STYLE = QStringLiteral(
     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: %2px; padding: 0 2px;"
     " color: rgb(255, 0, 0); }");
 
-// Column widths: factor x (client width / divisor), truncated toward zero.
-int ColumnWidth(double factor, int clientWidth, double divisor)
+struct ColumnSpec {
+    const char* heading;  // UTF-8
+    double factor;
+};
+
+// Centred columns whose widths are factor x (client width / divisor),
+// truncated toward zero.
+void AddColumns(MyListCtrl* table, double divisor, std::initializer_list<ColumnSpec> columns)
 {
-    return static_cast<int>(factor * (clientWidth / divisor));
+    const int clientWidth = table->ClientWidth();
+    int index = 0;
+    for (const ColumnSpec& column : columns)
+        table->InsertColumn(index++, QString::fromUtf8(column.heading), Qt::AlignCenter,
+                            static_cast<int>(column.factor * (clientWidth / divisor)));
 }
 
 bool IsEnterOrEsc(const QEvent* event)
@@ -236,32 +247,18 @@ void CParvexDlg::CreateControls()
 
 void CParvexDlg::CreateColumns()
 {
-    const Qt::Alignment centre = Qt::AlignCenter;
-    const int cutWidth = m_cutTable->ClientWidth();
-    const double cutDivisor = 5.7;
-    m_cutTable->InsertColumn(0, QStringLiteral("序号"), centre, ColumnWidth(0.6, cutWidth, cutDivisor));
-    m_cutTable->InsertColumn(1, QStringLiteral("规格"), centre, ColumnWidth(1.5, cutWidth, cutDivisor));
-    m_cutTable->InsertColumn(2, QStringLiteral("下料长度"), centre, ColumnWidth(1.5, cutWidth, cutDivisor));
-    m_cutTable->InsertColumn(3, QStringLiteral("数量"), centre, ColumnWidth(0.8, cutWidth, cutDivisor));
-    m_cutTable->InsertColumn(4, QStringLiteral("标记"), centre, ColumnWidth(1.0, cutWidth, cutDivisor));
-
-    const int stockWidth = m_stockTable->ClientWidth();
-    const double stockDivisor = 5.1;
-    m_stockTable->InsertColumn(0, QStringLiteral("序号"), centre, ColumnWidth(0.6, stockWidth, stockDivisor));
-    m_stockTable->InsertColumn(1, QStringLiteral("规格"), centre, ColumnWidth(1.5, stockWidth, stockDivisor));
-    m_stockTable->InsertColumn(2, QStringLiteral("原料长度"), centre, ColumnWidth(1.5, stockWidth, stockDivisor));
-    m_stockTable->InsertColumn(3, QStringLiteral("库存数量"), centre, ColumnWidth(0.8, stockWidth, stockDivisor));
-    m_stockTable->InsertColumn(4, QStringLiteral("优先"), centre, ColumnWidth(0.5, stockWidth, stockDivisor));
-
-    const int resultWidth = m_resultTable->ClientWidth();
-    const double resultDivisor = 13.3;
-    m_resultTable->InsertColumn(0, QStringLiteral("序号"), centre, ColumnWidth(0.9, resultWidth, resultDivisor));
-    m_resultTable->InsertColumn(1, QStringLiteral("规格"), centre, ColumnWidth(1.5, resultWidth, resultDivisor));
-    m_resultTable->InsertColumn(2, QStringLiteral("原料长度"), centre, ColumnWidth(1.5, resultWidth, resultDivisor));
-    m_resultTable->InsertColumn(3, QStringLiteral("下料组合"), centre, ColumnWidth(5.0, resultWidth, resultDivisor));
-    m_resultTable->InsertColumn(4, QStringLiteral("数量"), centre, ColumnWidth(1.3, resultWidth, resultDivisor));
-    m_resultTable->InsertColumn(5, QStringLiteral("利用率"), centre, ColumnWidth(1.3, resultWidth, resultDivisor));
-    m_resultTable->InsertColumn(6, QStringLiteral("余料长度"), centre, ColumnWidth(1.5, resultWidth, resultDivisor));
+    AddColumns(m_cutTable, 5.7,
+               {{"序号", 0.6}, {"规格", 1.5}, {"下料长度", 1.5}, {"数量", 0.8}, {"标记", 1.0}});
+    AddColumns(m_stockTable, 5.1,
+               {{"序号", 0.6}, {"规格", 1.5}, {"原料长度", 1.5}, {"库存数量", 0.8}, {"优先", 0.5}});
+    AddColumns(m_resultTable, 13.3,
+               {{"序号", 0.9},
+                {"规格", 1.5},
+                {"原料长度", 1.5},
+                {"下料组合", 5.0},
+                {"数量", 1.3},
+                {"利用率", 1.3},
+                {"余料长度", 1.5}});
 
     for (MyListCtrl* table : {m_cutTable, m_stockTable}) {
         table->AddHoverColumn(3);
