@@ -35,17 +35,6 @@ struct PlanOptions {
     std::string outFile;
 };
 
-// The run of a command line has no window: the hooks let it go on and give
-// the cut marks of the lists it planned.
-class HeadlessRun : public RunHooks {
-public:
-    explicit HeadlessRun(const InputLists& lists) : m_lists(lists) {}
-    const InputLists* MarkSource() const override { return &m_lists; }
-
-private:
-    const InputLists& m_lists;
-};
-
 class CollectMessages : public MessageSink {
 public:
     void ShowMessage(const std::u16string& text) override { m_messages.push_back(text); }

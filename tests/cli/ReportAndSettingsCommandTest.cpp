@@ -9,16 +9,14 @@
 #include "cli/CommandRun.h"
 #include "reports/TempFolder.h"
 #include "reports/TextReports.h"
+#include "support/PlanJob.h"
 
 namespace {
-
 
 CommandResult Plan(const std::vector<std::string>& args)
 {
     return RunCommand(RunPlanCommand, args);
 }
-
-
 
 }  // namespace
 
@@ -36,9 +34,16 @@ TEST(PlanReports, TextReportGoesToTheGivenFileInCodePage936)
     EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1);  // CR LF line ends
     EXPECT_NE(Utf8Of(bytes).find("   1      6000      1     99.8%        0     Q235  2995x2\r\n"), std::string::npos)
         << Utf8Of(bytes);
-    // The window's command writes the same bytes.
+    // The window's command, planning the same lists with the window's default
+    // kerf, writes the same bytes.
+    InputLists lists;
+    lists.AppendCutRow(u"Q235", 2995, 2, u"");
+    lists.AppendStockRow(u"Q235", 6000, 3, 0);
+    WireOptimize_Whole job;
+    JobError error;
+    ASSERT_TRUE(PlanJob(job, lists, error, 0, 10, 0, 1)) << error.code;
     const std::string direct = folder.File("direct.txt");
-    ASSERT_TRUE(WritePlanTextReport(g_job, direct));
+    ASSERT_TRUE(WritePlanTextReport(job, direct));
     EXPECT_EQ(TempFolder::ReadFile(direct), bytes);
 }
 

@@ -72,26 +72,17 @@ TEST(ExampleListsTest, ImportingTheExampleFilesGivesTheExampleLists)
 
 TEST(ExampleListsTest, CutExampleHoldsFifteenRows)
 {
+    // Lines 5 and 6 are the same row twice, without a mark; line 7,
+    // "Type_1\t985\t\t20", reads the double tab as one separator.
     const InputLists lists = ExampleJobLists();
-    ASSERT_EQ(lists.CutRowCount(), 15u);
-    EXPECT_EQ(lists.m_cutSpec[0], u"Type_1");
-    EXPECT_EQ(lists.m_cutLength[0], 2995);
-    EXPECT_EQ(lists.m_cutQuantity[0], 15);
-    EXPECT_EQ(lists.m_cutMark[0], u"订单1");
-    // Lines 5 and 6 are the same row twice, without a mark.
-    for (std::size_t i : {4u, 5u}) {
-        EXPECT_EQ(lists.m_cutSpec[i], u"Type_1");
-        EXPECT_EQ(lists.m_cutLength[i], 4280);
-        EXPECT_EQ(lists.m_cutQuantity[i], 8);
-        EXPECT_EQ(lists.m_cutMark[i], u"");
-    }
-    // Line 7, "Type_1\t985\t\t20": the double tab is one separator, 20 the quantity.
-    EXPECT_EQ(lists.m_cutLength[6], 985);
-    EXPECT_EQ(lists.m_cutQuantity[6], 20);
-    EXPECT_EQ(lists.m_cutMark[6], u"");
-    EXPECT_EQ(lists.m_cutSpec[14], u"Type_3");
-    EXPECT_EQ(lists.m_cutLength[14], 1900);
-    EXPECT_EQ(lists.m_cutQuantity[14], 18);
+    EXPECT_EQ(lists.m_cutSpec, (std::vector<std::u16string>{u"Type_1", u"Type_1", u"Type_1", u"Type_1", u"Type_1",
+                                                            u"Type_1", u"Type_1", u"Type_2", u"Type_2", u"Type_2",
+                                                            u"Type_2", u"Type_2", u"Type_3", u"Type_3", u"Type_3"}));
+    EXPECT_EQ(lists.m_cutLength, (std::vector<double>{2995, 2995, 3550, 2500, 4280, 4280, 985, 1500, 2550, 785, 5200,
+                                                      4900, 885, 1200, 1900}));
+    EXPECT_EQ(lists.m_cutQuantity, (std::vector<int32_t>{15, 21, 9, 15, 8, 8, 20, 15, 19, 25, 18, 8, 5, 28, 18}));
+    EXPECT_EQ(lists.m_cutMark, (std::vector<std::u16string>{u"订单1", u"订单2", u"订单2", u"订单3", u"", u"", u"", u"",
+                                                            u"", u"", u"", u"", u"", u"", u""}));
 }
 
 TEST(ExampleListsTest, CutExampleMergesItsTwoEqualRows)

@@ -1,4 +1,3 @@
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -592,7 +591,8 @@ TEST(SpreadsheetReportsPlan, AThousandPiecesDrawAtMostOneBlockPerColumn)
 
 TEST(SpreadsheetReportsPlan, AbsurdPatternsAreDrawnWithoutCrashingOrLeavingTheDiagram)
 {
-    const auto started = std::chrono::steady_clock::now();
+    // 10^12 pieces and endless counts: the walk must stop (a walk that did
+    // not would never end, and the test's time limit would fail it).
     const double nan = std::numeric_limits<double>::quiet_NaN();
     SpreadsheetConnection c = BuildPlan(
         OneGroup({
@@ -624,7 +624,6 @@ TEST(SpreadsheetReportsPlan, AbsurdPatternsAreDrawnWithoutCrashingOrLeavingTheDi
     EXPECT_EQ(Show(s, "F9"), "t:400x1+300x0");
     for (int32_t row = 3; row <= 9; ++row)
         EXPECT_EQ(Show(s, 109, row), "t:S") << row;
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
 }
 
 // ---------------------------------------------------------------------------

@@ -9,22 +9,13 @@
 #include "engine/Run.h"
 #include "workbench/InputLists.h"
 
-class ListHooks : public RunHooks {
-public:
-    explicit ListHooks(const InputLists& lists) : m_lists(lists) {}
-    const InputLists* MarkSource() const override { return &m_lists; }
-
-private:
-    const InputLists& m_lists;
-};
-
 // Loads the lists into job and runs it. Returns whether it planned; error
 // holds the reason otherwise.
 inline bool PlanJob(WireOptimize_Whole& job, const InputLists& lists, JobError& error, double trim = 0,
                     double kerf = 0, int32_t kinds = 0, int32_t level = 0)
 {
     LoadJob(job, lists, trim, kerf, kinds, level);
-    ListHooks hooks(lists);
+    HeadlessRun hooks(lists);
     RunHooks* previous = g_resultWindow;
     g_resultWindow = &hooks;
     const bool planned = RunOptimisation(job, error);

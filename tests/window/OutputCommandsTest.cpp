@@ -50,6 +50,7 @@ class OutputCommandsTest : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
     void cleanupTestCase();
 
     void outputNeedsAResult();
@@ -88,6 +89,11 @@ void OutputCommandsTest::cleanupTestCase()
     g_messageSink = nullptr;
     SetAppShell(nullptr);
     SetAppPrompts(nullptr);
+}
+
+void OutputCommandsTest::cleanup()
+{
+    QCOMPARE(DropPendingScripts(), 0);
 }
 
 void OutputCommandsTest::init()
