@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 // Registers the resource file compiled into this static library; called
@@ -53,6 +54,17 @@ QPixmap RenderImage(const QString& path, const QSize& size, qreal devicePixelRat
     if (path.isEmpty() || size.isEmpty()) {
         return QPixmap();
     }
+    // Buttons of one command share their icons, and every button its hand
+    // cursor: each image is drawn once per size.
+    const QString key = QStringLiteral("trevak:%1:%2x%3@%4")
+                            .arg(path)
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(devicePixelRatio);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached)) {
+        return cached;
+    }
     const QSize pixels = size * devicePixelRatio;
     QImage image;
     if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
@@ -72,6 +84,7 @@ QPixmap RenderImage(const QString& path, const QSize& size, qreal devicePixelRat
     }
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(devicePixelRatio);
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 

@@ -18,6 +18,32 @@ std::optional<QFont>& StoredDialogFont()
     return font;
 }
 
+// The base units of the stored font, measured once: every control of every
+// layout converts its rectangle through them.
+struct BaseUnits {
+    int x = 0;
+    int y = 0;
+};
+
+std::optional<BaseUnits>& StoredBaseUnits()
+{
+    static std::optional<BaseUnits> units;
+    return units;
+}
+
+const BaseUnits& MeasuredBaseUnits()
+{
+    std::optional<BaseUnits>& units = StoredBaseUnits();
+    if (!units) {
+        const QFont font = DialogFont();
+        // The usual rule: the advance of the 52 Latin letters, halved per 26 and rounded.
+        const int width =
+            QFontMetrics(font).horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        units = BaseUnits{std::max(1, (width / 26 + 1) / 2), std::max(1, QFontInfo(font).pixelSize())};
+    }
+    return *units;
+}
+
 bool FamilyInstalled(const QString& family)
 {
     return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
@@ -50,20 +76,17 @@ QFont DialogFont()
 void SetDialogFont(const QFont& font)
 {
     StoredDialogFont() = font;
+    StoredBaseUnits().reset();
 }
 
 int DialogBaseUnitX()
 {
-    // The usual rule: the advance of the 52 Latin letters, halved per 26 and rounded.
-    const QFontMetrics metrics(DialogFont());
-    const int width = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return std::max(1, (width / 26 + 1) / 2);
+    return MeasuredBaseUnits().x;
 }
 
 int DialogBaseUnitY()
 {
-    const QFontInfo info(DialogFont());
-    return std::max(1, info.pixelSize());
+    return MeasuredBaseUnits().y;
 }
 
 int DluToPixelsX(int dlu)

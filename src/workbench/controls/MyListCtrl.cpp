@@ -379,7 +379,6 @@ void MyListCtrl::PointerMovedTo(const QPoint& viewportPos)
 {
     // Qt reports the pointer leaving on its own; the flag only mirrors that
     // the table is now watching for it.
-    m_leaveTracking = true;
 
     Cell candidate;
     if (HitTestCell(viewportPos, candidate.row, candidate.column)
@@ -417,7 +416,6 @@ void MyListCtrl::PointerLeft()
         }
         m_hoverCell = Cell{};
     }
-    m_leaveTracking = false;
 }
 
 QColor MyListCtrl::CellBackground(int row, int column) const

@@ -146,6 +146,5 @@ private:
     Cell m_hoverCell;
     std::vector<int> m_batchRows;
     std::vector<int> m_hoverColumns;
-    bool m_leaveTracking = false;
     bool m_flagPainted = false;
 };

@@ -45,7 +45,6 @@ int Pic_Button::IconSideFor(int buttonHeight)
 void Pic_Button::SetIcons(const QString& hotIcon, const QString& normalIcon)
 {
     m_iconHeight = IconSideFor(height());
-    m_iconWidth = m_iconHeight;
     m_hotIcon = hotIcon;
     m_normalIcon = normalIcon.isEmpty() ? hotIcon : normalIcon;
     m_drawnSide = 0;  // render again at the next paint

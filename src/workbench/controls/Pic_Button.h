@@ -64,7 +64,6 @@ private:
     int m_drawnSide = 0;
     qreal m_drawnRatio = 0;
     int m_iconHeight = 0;
-    int m_iconWidth = 0;
     QColor m_hoverTextColour;
     QColor m_faceColour;
     QColor m_hotFaceColour;

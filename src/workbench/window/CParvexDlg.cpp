@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -41,7 +39,6 @@ namespace {
 
 const QString WINDOW_TITLE_FORMAT = QStringLiteral("Trevak软件---线材下料优化（64位） V%1");
 
-const QString NUMBER_MESSAGE = QStringLiteral("请输入一个数字。");
 const QString TABLE_TIP = QStringLiteral("双击表内各行修改\n双击空白处增加\n按DEL键删除");
 const QString SAVE_FAILED_MESSAGE =
     QStringLiteral("设置文件 %1 无法写入，本次输入的数据和参数未能保存 !\n\n上次保存的设置文件保持不变。");
@@ -341,12 +338,6 @@ void CParvexDlg::EnableOutputButtons(bool enabled)
 // ---------------------------------------------------------------------------
 // Parameters
 
-void CParvexDlg::FocusParameterField(QLineEdit* field)
-{
-    field->setFocus(Qt::OtherFocusReason);
-    field->setSelection(0, std::min<int>(20, static_cast<int>(field->text().size())));
-}
-
 bool CParvexDlg::ReadControls()
 {
     QLineEdit* badField = nullptr;
@@ -363,8 +354,7 @@ bool CParvexDlg::ReadControls()
     m_speedLevel = m_speedSlider->value();
     if (!badField)
         return true;
-    AppPrompts().Message(NUMBER_MESSAGE, this);
-    FocusParameterField(badField);
+    RefuseField(this, badField, NUMBER_MESSAGE, PARAMETER_SELECTION);
     return false;
 }
 

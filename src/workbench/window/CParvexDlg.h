@@ -50,6 +50,9 @@ extern std::array<bool, 7> g_resultSortAscending;
 // remembered by BeginRun for EndRun.
 extern std::vector<int32_t> g_savedEnabled;
 
+// A refused parameter field (trim, kerf) selects its first 20 characters.
+constexpr int PARAMETER_SELECTION = 20;
+
 // The specification offered when neither list has a row to copy.
 extern const MyString DEFAULT_SPEC;
 
@@ -188,7 +191,6 @@ private:
     // Close by "关 闭" (stayOnBadField: a field that does not hold a number
     // keeps the window open) or by the close box (closes in any case).
     bool CloseWindow(bool stayOnBadField);
-    void FocusParameterField(QLineEdit* field);
 
     void OnCutSelectionChanged();
     void OnStockSelectionChanged();

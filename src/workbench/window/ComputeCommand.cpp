@@ -15,6 +15,7 @@
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"
+#include "workbench/window/FieldText.h"
 
 namespace {
 
@@ -28,13 +29,6 @@ QString CompletionMessage(double seconds)
     return QStringLiteral("下料优化完成--耗时 %1 秒 !").arg(QString::fromStdString(FormatFixed(seconds, 1)));
 }
 
-void RefuseParameter(QWidget* window, QLineEdit* field, const QString& message)
-{
-    AppPrompts().Message(message, window);
-    field->setFocus(Qt::OtherFocusReason);
-    field->setSelection(0, std::min<int>(20, static_cast<int>(field->text().size())));
-}
-
 }  // namespace
 
 void CParvexDlg::ComputePlan()
@@ -46,9 +40,9 @@ void CParvexDlg::ComputePlan()
     if (m_lists.MergeStockList())
         RefillStockTable();
     if (m_trimLength < 0)
-        return RefuseParameter(this, m_trimEdit, TRIM_MESSAGE);
+        return RefuseField(this, m_trimEdit, TRIM_MESSAGE, PARAMETER_SELECTION);
     if (m_kerfWidth < 0)
-        return RefuseParameter(this, m_kerfEdit, KERF_MESSAGE);
+        return RefuseField(this, m_kerfEdit, KERF_MESSAGE, PARAMETER_SELECTION);
     if (m_lists.CutRowCount() == 0)
         return AppPrompts().Message(NO_CUT_ROWS_MESSAGE, this);
     if (m_lists.StockRowCount() == 0)
@@ -149,10 +143,7 @@ void CParvexDlg::DispatchPending()
 
 void CParvexDlg::StepProgress()
 {
-    int pos = m_progress->GetPos() + m_progress->m_step;
-    if (pos > m_progress->m_upper)
-        pos = m_progress->m_lower;
-    m_progress->SetPos(pos);
+    m_progress->StepIt();
 }
 
 void CParvexDlg::BeginRun()

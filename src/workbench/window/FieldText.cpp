@@ -1,10 +1,14 @@
 #include "workbench/window/FieldText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
 
+#include <QLineEdit>
+
+#include "app/Prompts.h"
 #include "reports/FormatLength.h"
 
 namespace {
@@ -99,4 +103,18 @@ QString ToQString(const MyString& text)
 MyString ToMyString(const QString& text)
 {
     return text.toStdU16String();
+}
+
+const QString NUMBER_MESSAGE = QStringLiteral("请输入一个数字。");
+
+void FocusField(QLineEdit* field, int count)
+{
+    field->setFocus(Qt::OtherFocusReason);
+    field->setSelection(0, std::min<int>(count, static_cast<int>(field->text().size())));
+}
+
+void RefuseField(QWidget* parent, QLineEdit* field, const QString& message, int count)
+{
+    AppPrompts().Message(message, parent);
+    FocusField(field, count);
 }

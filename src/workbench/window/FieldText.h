@@ -4,6 +4,9 @@
 
 #include <QString>
 
+class QLineEdit;
+class QWidget;
+
 #include "workbench/InputLists.h"
 
 // Texts of the edit fields and the tables of the window and its dialogs.
@@ -25,3 +28,12 @@ QString LengthText(double value);
 
 QString ToQString(const MyString& text);
 MyString ToMyString(const QString& text);
+
+// "请输入一个数字。", shown for a number field that does not hold a number.
+extern const QString NUMBER_MESSAGE;
+
+// Focuses the field and selects its first `count` characters (all of a
+// shorter text).
+void FocusField(QLineEdit* field, int count);
+// Shows the message over parent, then focuses the field as FocusField does.
+void RefuseField(QWidget* parent, QLineEdit* field, const QString& message, int count);

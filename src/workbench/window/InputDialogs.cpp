@@ -15,7 +15,6 @@
 
 namespace {
 
-const QString NUMBER_MESSAGE = QStringLiteral("请输入一个数字。");
 const QString INTEGER_MESSAGE = QStringLiteral("请输入一个整数。");
 const QString SPEC_MESSAGE = QStringLiteral("请输入规格 !");
 const QString LENGTH_MESSAGE = QStringLiteral("长度应大于 0 !");
@@ -108,23 +107,11 @@ void InputDialogBase::AddButtons(const QString& okText, const QString& cancelTex
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void InputDialogBase::FocusField(QLineEdit* field, int count)
-{
-    field->setFocus(Qt::OtherFocusReason);
-    field->setSelection(0, std::min<int>(count, static_cast<int>(field->text().size())));
-}
-
-void InputDialogBase::Refuse(QLineEdit* field, const QString& message, int count)
-{
-    AppPrompts().Message(message, this);
-    FocusField(field, count);
-}
-
 bool InputDialogBase::ReadNumber(QLineEdit* field, double& value, int count)
 {
     if (ParseNumberText(field->text(), value))
         return true;
-    Refuse(field, NUMBER_MESSAGE, count);
+    RefuseField(this, field, NUMBER_MESSAGE, count);
     return false;
 }
 
@@ -132,7 +119,7 @@ bool InputDialogBase::ReadInteger(QLineEdit* field, int32_t& value, int count)
 {
     if (ParseIntegerText(field->text(), value))
         return true;
-    Refuse(field, INTEGER_MESSAGE, count);
+    RefuseField(this, field, INTEGER_MESSAGE, count);
     return false;
 }
 
@@ -140,8 +127,7 @@ bool InputDialogBase::ReadInteger(QLineEdit* field, int32_t& value, int count)
 
 Dlg_MSG_Len::Dlg_MSG_Len(QWidget* parent, RowDialogMode mode)
     : InputDialogBase(parent, mode == RowDialogMode::Add ? QStringLiteral("下料--新增") : QStringLiteral("下料--编辑"),
-                      123, 112),
-      m_mode(mode)
+                      123, 112)
 {
     setObjectName(QStringLiteral("Dlg_MSG_Len"));
     AddLabel(QStringLiteral("规  格："), 8, 12, 38, 12, "specLabel");
@@ -179,11 +165,11 @@ void Dlg_MSG_Len::OnOk()
     m_specEdit->setText(spec);
     m_markEdit->setText(mark);
     if (spec.isEmpty())
-        return Refuse(m_specEdit, SPEC_MESSAGE, ROW_SELECTION);
+        return RefuseField(this, m_specEdit, SPEC_MESSAGE, ROW_SELECTION);
     if (length <= 0)
-        return Refuse(m_lengthEdit, LENGTH_MESSAGE, ROW_SELECTION);
+        return RefuseField(this, m_lengthEdit, LENGTH_MESSAGE, ROW_SELECTION);
     if (quantity <= 0)
-        return Refuse(m_quantityEdit, QUANTITY_MESSAGE, ROW_SELECTION);
+        return RefuseField(this, m_quantityEdit, QUANTITY_MESSAGE, ROW_SELECTION);
     m_spec = spec;
     m_length = length;
     m_quantity = quantity;
@@ -195,8 +181,7 @@ void Dlg_MSG_Len::OnOk()
 
 Dlg_MSG_Len2::Dlg_MSG_Len2(QWidget* parent, RowDialogMode mode)
     : InputDialogBase(parent, mode == RowDialogMode::Add ? QStringLiteral("原料--新增") : QStringLiteral("原料--编辑"),
-                      125, 106),
-      m_mode(mode)
+                      125, 106)
 {
     setObjectName(QStringLiteral("Dlg_MSG_Len2"));
     AddLabel(QStringLiteral("规  格："), 6, 12, 42, 12, "specLabel");
@@ -242,13 +227,13 @@ void Dlg_MSG_Len2::OnOk()
     const QString spec = RemoveBlanks(m_specEdit->text());
     m_specEdit->setText(spec);
     if (spec.isEmpty())
-        return Refuse(m_specEdit, SPEC_MESSAGE, ROW_SELECTION);
+        return RefuseField(this, m_specEdit, SPEC_MESSAGE, ROW_SELECTION);
     if (length <= 0)
-        return Refuse(m_lengthEdit, LENGTH_MESSAGE, ROW_SELECTION);
+        return RefuseField(this, m_lengthEdit, LENGTH_MESSAGE, ROW_SELECTION);
     if (m_unlimitedCheck->isChecked())
         quantity = UnlimitedQuantity(quantity);
     else if (quantity <= 0)
-        return Refuse(m_quantityEdit, QUANTITY_MESSAGE, ROW_SELECTION);
+        return RefuseField(this, m_quantityEdit, QUANTITY_MESSAGE, ROW_SELECTION);
     m_spec = spec;
     m_length = length;
     m_quantity = quantity;
@@ -279,7 +264,7 @@ void Dlg_CLK_1::OnOk()
     if (!ReadInteger(m_quantityEdit, quantity, BATCH_SELECTION))
         return;
     if (quantity <= 0)
-        return Refuse(m_quantityEdit, QUANTITY_MESSAGE, BATCH_SELECTION);
+        return RefuseField(this, m_quantityEdit, QUANTITY_MESSAGE, BATCH_SELECTION);
     m_quantity = quantity;
     accept();
 }
@@ -347,7 +332,7 @@ void Dlg_CLK_3::OnOk()
     if (m_unlimited)
         quantity = UnlimitedQuantity(quantity);
     else if (quantity <= 0)
-        return Refuse(m_quantityEdit, QUANTITY_MESSAGE, BATCH_SELECTION);
+        return RefuseField(this, m_quantityEdit, QUANTITY_MESSAGE, BATCH_SELECTION);
     m_quantity = quantity;
     accept();
 }

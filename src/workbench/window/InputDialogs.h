@@ -33,10 +33,6 @@ protected:
     QCheckBox* AddCheck(const QString& text, int x, int y, int w, int h, const char* name);
     void AddButtons(const QString& okText, const QString& cancelText, int y);
 
-    // Shows the message, focuses the field and selects its first `count` characters.
-    void Refuse(QLineEdit* field, const QString& message, int count);
-    // Focuses the field and selects its first `count` characters (all of a shorter text).
-    static void FocusField(QLineEdit* field, int count);
     bool ReadNumber(QLineEdit* field, double& value, int count);
     bool ReadInteger(QLineEdit* field, int32_t& value, int count);
 
@@ -55,7 +51,6 @@ public:
     // Shows the members in the fields and focuses the field of m_focusColumn.
     void ShowValues();
 
-    RowDialogMode m_mode;
     int m_focusColumn = -1;  // -1 or 0 none, 1 specification, 2 length, 3 quantity, 4 mark
     QString m_spec;
     double m_length = 0;
@@ -79,7 +74,6 @@ public:
 
     void ShowValues();
 
-    RowDialogMode m_mode;
     int m_focusColumn = -1;  // -1 or 0 none, 1 specification, 2 length, 3 quantity
     QString m_spec;
     double m_length = 0;

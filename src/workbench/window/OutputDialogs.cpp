@@ -18,8 +18,6 @@ OutputOptions g_outputOptions;
 
 namespace {
 
-const QString NUMBER_MESSAGE = QStringLiteral("请输入一个数字。");
-
 CommandIcon ChoiceIcon(int choice)
 {
     switch (choice) {
@@ -160,11 +158,7 @@ bool Dlg_MSG_DOUBLE::ReadValues()
     m_remnantsPreferred = m_preferredCheck->isChecked();
     double value = 0;
     if (!ParseNumberText(m_minimumEdit->text(), value)) {
-        AppPrompts().Message(NUMBER_MESSAGE, this);
-        if (m_minimumEdit->isEnabled()) {
-            m_minimumEdit->setFocus(Qt::OtherFocusReason);
-            m_minimumEdit->selectAll();
-        }
+        RefuseField(this, m_minimumEdit, NUMBER_MESSAGE, static_cast<int>(m_minimumEdit->text().size()));
         return false;
     }
     m_minimumLength = value;
