@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -191,8 +190,8 @@ std::vector<std::string> ParseNames(const std::string& text)
 void RunGenerated(const std::vector<int>& levels, double limit, int64_t maxPieces)
 {
     std::printf("# generated jobs: pieces, distinct lengths, specs, stock lengths (unlimited), kerf 3\n");
-    std::printf("%-8s %-9s %-6s %-22s %-6s %-6s %10s %10s %8s %s\n", "pieces", "distinct", "specs", "stock", "level",
-                "kinds", "seconds", "bars", "util%", "status");
+    std::printf("%-8s %-9s %-6s %-22s %-6s %-6s %10s %10s %8s %-7s %s\n", "pieces", "distinct", "specs", "stock",
+                "level", "kinds", "seconds", "bars", "util%", "status", "plan");
     struct Size {
         int64_t pieces;
         int distinct;
@@ -217,10 +216,10 @@ void RunGenerated(const std::vector<int>& levels, double limit, int64_t maxPiece
         for (int level : levels) {
             for (int kinds : {0, 3}) {
                 const Outcome o = Plan(lists, 0, 3, kinds, level, limit);
-                std::printf("%-8lld %-9d %-6d %-22s %-6d %-6d %10.4f %10lld %8.2f %s\n", (long long)size.pieces,
-                            size.distinct, size.specs, stock.c_str(), level, kinds, o.seconds,
+                std::printf("%-8lld %-9d %-6d %-22s %-6d %-6d %10.4f %10lld %8.2f %-7s %016llx\n",
+                            (long long)size.pieces, size.distinct, size.specs, stock.c_str(), level, kinds, o.seconds,
                             (long long)(o.planned ? o.bars : 0), o.planned ? o.utilisation * 100 : 0.0,
-                            Status(o).c_str());
+                            Status(o).c_str(), (unsigned long long)o.digest);
                 std::fflush(stdout);
             }
         }

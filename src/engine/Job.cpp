@@ -21,6 +21,14 @@ bool CheckRun()
     return true;
 }
 
+bool ContinueRun()
+{
+    if (CheckRun())
+        return true;
+    ShowMessage(u"优化计算中断 !");
+    return false;
+}
+
 void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength, double kerfWidth,
              int32_t maxLengthKinds, int32_t speedLevel)
 {

@@ -132,6 +132,10 @@ extern RunHooks* g_resultWindow;
 // run is still wanted. Returns false once g_resultWindow is null.
 bool CheckRun();
 
+// CheckRun for the searches: when the run is no longer wanted it also shows
+// "优化计算中断 !" before returning false.
+bool ContinueRun();
+
 // Replaces the job's input by copies of the lists and the parameters; stock
 // quantities of 0 or less become UNLIMITED_QUANTITY. Marks are not copied.
 void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength, double kerfWidth,

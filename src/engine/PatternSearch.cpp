@@ -142,7 +142,7 @@ public:
     CombinationSearch(const std::vector<double>& E, const std::vector<int64_t>& runStart,
                       const std::vector<int64_t>& runEnd, int64_t lo, int64_t hi, int64_t m, double x, double kerf,
                       double tolerance, PatternBest& best)
-        : m_E(E), m_runStart(runStart), m_runEnd(runEnd), m_lo(lo), m_n(hi - lo + 1), m_m(m), m_x(x), m_kerf(kerf),
+        : m_E(E), m_runStart(runStart), m_runEnd(runEnd), m_lo(lo), m_n(hi - lo + 1), m_m(m), m_x(x),
           m_mk(double(m) * kerf), m_tolerance(tolerance), m_best(best)
     {
     }
@@ -193,7 +193,6 @@ private:
     int64_t m_n;
     int64_t m_m;
     double m_x;
-    double m_kerf;
     double m_mk;
     double m_tolerance;
     PatternBest& m_best;
@@ -212,7 +211,7 @@ bool CombinationSearch::Poll()
     // A long search keeps the window alive and can be interrupted.
     if ((++m_steps & 0xFFFFF) != 0)
         return true;
-    return CheckRun();
+    return ContinueRun();
 }
 
 bool CombinationSearch::Enter(int64_t level, int64_t bound)
@@ -442,18 +441,14 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
     }
 
     for (int64_t m = std::max<int64_t>(mMin, 1); m <= mMax; ++m) {
-        if (!CheckRun()) {
-            ShowMessage(u"优化计算中断 !");
+        if (!ContinueRun())
             return false;
-        }
         int64_t lo = 0, hi = n - 1;
         PruneForCompanions(E, lo, hi, m, x, k);
         if (hi - lo + 1 >= m && m >= 1) {
             CombinationSearch search(E, runStart, runEnd, lo, hi, m, x, k, group.m_tolerance, best);
-            if (!search.Run()) {
-                ShowMessage(u"优化计算中断 !");
+            if (!search.Run())
                 return false;
-            }
         }
         if (best.remnant <= group.m_tolerance)
             return true;
@@ -463,12 +458,15 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
 
 namespace {
 
-// The counts search on one choice of distinct lengths (descending).
+// The counts search on one choice of distinct lengths (descending). It works
+// in the caller's arrays (the caps are capped in place, counts is scratch),
+// so that the many choices of a limited search allocate nothing.
 class CountsSearch {
 public:
-    CountsSearch(const std::vector<double>& lengths, const std::vector<int64_t>& caps, double x, double kerf,
-                 double tolerance, PatternBest& best, bool& stop)
-        : m_lengths(lengths), m_caps(caps), m_x(x), m_kerf(kerf), m_tolerance(tolerance), m_best(best), m_stop(stop)
+    CountsSearch(const std::vector<double>& lengths, std::vector<int64_t>& caps, std::vector<int64_t>& counts,
+                 double x, double kerf, double tolerance, PatternBest& best, bool& stop)
+        : m_lengths(lengths), m_caps(caps), m_counts(counts), m_x(x), m_kerf(kerf), m_tolerance(tolerance),
+          m_best(best), m_stop(stop)
     {
         m_counts.assign(lengths.size(), 0);
     }
@@ -511,14 +509,14 @@ private:
         }
     }
 
-    std::vector<double> m_lengths;
-    std::vector<int64_t> m_caps;
+    const std::vector<double>& m_lengths;
+    std::vector<int64_t>& m_caps;
+    std::vector<int64_t>& m_counts;
     double m_x;
     double m_kerf;
     double m_tolerance;
     PatternBest& m_best;
     bool& m_stop;
-    std::vector<int64_t> m_counts;
 };
 
 }  // namespace
@@ -535,9 +533,13 @@ void SearchLimited(WireOptimize& group, double room, Candidates candidates, Patt
     const bool leadKind = D[0] == group.m_leadLength;
 
     bool stop = false;
+    std::vector<double> lengths;
+    std::vector<int64_t> caps;
+    std::vector<int64_t> counts;
     if (leadKind) {
-        CountsSearch single({D[0]}, {Q[0]}, x, k, group.m_tolerance, best, stop);
-        single.Run();
+        lengths = {D[0]};
+        caps = {Q[0]};
+        CountsSearch(lengths, caps, counts, x, k, group.m_tolerance, best, stop).Run();
     }
 
     const std::size_t first = leadKind ? 1 : 0;
@@ -552,8 +554,6 @@ void SearchLimited(WireOptimize& group, double room, Candidates candidates, Patt
             std::vector<std::size_t> idx(static_cast<std::size_t>(i));
             for (std::size_t t = 0; t < idx.size(); ++t)
                 idx[t] = first + t;
-            std::vector<double> lengths;
-            std::vector<int64_t> caps;
             for (;;) {
                 lengths.clear();
                 caps.clear();
@@ -565,8 +565,7 @@ void SearchLimited(WireOptimize& group, double room, Candidates candidates, Patt
                     lengths.push_back(D[t]);
                     caps.push_back(Q[t]);
                 }
-                CountsSearch search(lengths, caps, x, k, group.m_tolerance, best, stop);
-                search.Run();
+                CountsSearch(lengths, caps, counts, x, k, group.m_tolerance, best, stop).Run();
                 if (stop)
                     break;
                 // Next combination.

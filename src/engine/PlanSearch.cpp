@@ -14,7 +14,6 @@ enum class Mode { Preferred, Normal };
 
 enum class PlaceOutcome { Done, Interrupted, NoPreferredFit, OutOfStock };
 
-const char16_t* const INTERRUPTED_MESSAGE = u"优化计算中断 !";
 
 bool ModeMatches(Mode mode, int32_t priority)
 {
@@ -99,10 +98,8 @@ bool ChooseStock(WireOptimize& group, Mode mode, PatternBest& best, const PieceL
     for (std::size_t i = 0; i < group.m_stockLength.size(); ++i) {
         if (!ModeMatches(mode, group.m_stockPriority[i]))
             continue;
-        if (!CheckRun()) {
-            ShowMessage(INTERRUPTED_MESSAGE);
+        if (!ContinueRun())
             return false;
-        }
         const double room = group.m_stockLength[i] - group.m_leadLength;
         if (room < 0)
             continue;
@@ -313,8 +310,7 @@ bool PlanGroup(WireOptimize& group, JobError& error)
         for (double& length : group.m_stockLength)
             length -= group.m_trimLength;
     group.m_patterns.clear();
-    if (!CheckRun()) {
-        ShowMessage(INTERRUPTED_MESSAGE);
+    if (!ContinueRun()) {
         error.code = 0;
         return false;
     }

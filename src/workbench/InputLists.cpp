@@ -34,20 +34,34 @@ void InputLists::RemoveStockRow(std::size_t i)
     m_stockPriority.erase(m_stockPriority.begin() + i);
 }
 
-void InputLists::SwapCutRows(std::size_t j)
+namespace {
+
+template <typename T>
+void Reorder(std::vector<T>& values, const std::vector<std::size_t>& order)
 {
-    std::swap(m_cutLength[j], m_cutLength[j + 1]);
-    std::swap(m_cutQuantity[j], m_cutQuantity[j + 1]);
-    std::swap(m_cutSpec[j], m_cutSpec[j + 1]);
-    std::swap(m_cutMark[j], m_cutMark[j + 1]);
+    std::vector<T> sorted;
+    sorted.reserve(values.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(values[i]));
+    values = std::move(sorted);
 }
 
-void InputLists::SwapStockRows(std::size_t j)
+}  // namespace
+
+void InputLists::ReorderCutRows(const std::vector<std::size_t>& order)
 {
-    std::swap(m_stockLength[j], m_stockLength[j + 1]);
-    std::swap(m_stockQuantity[j], m_stockQuantity[j + 1]);
-    std::swap(m_stockSpec[j], m_stockSpec[j + 1]);
-    std::swap(m_stockPriority[j], m_stockPriority[j + 1]);
+    Reorder(m_cutLength, order);
+    Reorder(m_cutQuantity, order);
+    Reorder(m_cutSpec, order);
+    Reorder(m_cutMark, order);
+}
+
+void InputLists::ReorderStockRows(const std::vector<std::size_t>& order)
+{
+    Reorder(m_stockLength, order);
+    Reorder(m_stockQuantity, order);
+    Reorder(m_stockSpec, order);
+    Reorder(m_stockPriority, order);
 }
 
 void InputLists::ClearCutList()

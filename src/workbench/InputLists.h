@@ -36,8 +36,10 @@ struct InputLists {
     void AppendStockRow(const MyString& spec, double length, int32_t quantity, int32_t priority);
     void RemoveCutRow(std::size_t i);
     void RemoveStockRow(std::size_t i);
-    void SwapCutRows(std::size_t j);  // exchanges rows j and j + 1
-    void SwapStockRows(std::size_t j);
+    // Puts the rows in a new order: new row i is old row order[i] (order is a
+    // permutation of the rows).
+    void ReorderCutRows(const std::vector<std::size_t>& order);
+    void ReorderStockRows(const std::vector<std::size_t>& order);
     void ClearCutList();
     void ClearStockList();
 

@@ -96,7 +96,7 @@ TEST(MergeStockList, FiniteSumsAddAndStayAtTheThirtyTwoBitLimit)
 TEST(InputLists, RowOperationsKeepTheArraysParallel)
 {
     InputLists lists = CutRows({{u"A", 1, 1, u"x"}, {u"B", 2, 2, u"y"}, {u"C", 3, 3, u"z"}});
-    lists.SwapCutRows(0);
+    lists.ReorderCutRows({1, 0, 2});
     lists.RemoveCutRow(2);
     ASSERT_EQ(lists.CutRowCount(), 2u);
     EXPECT_EQ(lists.m_cutSpec[0], u"B");

@@ -28,17 +28,6 @@ bool ValidRow(int row, std::size_t count)
     return row >= 0 && static_cast<std::size_t>(row) < count;
 }
 
-// Applies a permutation (new row i = old row order[i]) to one array.
-template <typename T>
-void Reorder(std::vector<T>& values, const std::vector<std::size_t>& order)
-{
-    std::vector<T> sorted;
-    sorted.reserve(values.size());
-    for (const std::size_t i : order)
-        sorted.push_back(std::move(values[i]));
-    values = std::move(sorted);
-}
-
 // The stable order of rows 0..count-1 by key(i): equal keys keep their order,
 // as a bubble sort that swaps only neighbours strictly out of order would.
 template <typename Key>
@@ -327,10 +316,7 @@ void CParvexDlg::SortCutTable(int column)
         order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutMark[i]; });
         break;
     }
-    Reorder(m_lists.m_cutLength, order);
-    Reorder(m_lists.m_cutQuantity, order);
-    Reorder(m_lists.m_cutSpec, order);
-    Reorder(m_lists.m_cutMark, order);
+    m_lists.ReorderCutRows(order);
     RefillCutTable();
 }
 
@@ -357,10 +343,7 @@ void CParvexDlg::SortStockTable(int column)
         order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockPriority[i]; });
         break;
     }
-    Reorder(m_lists.m_stockLength, order);
-    Reorder(m_lists.m_stockQuantity, order);
-    Reorder(m_lists.m_stockSpec, order);
-    Reorder(m_lists.m_stockPriority, order);
+    m_lists.ReorderStockRows(order);
     RefillStockTable();
 }
 
