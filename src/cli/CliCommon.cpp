@@ -87,7 +87,8 @@ bool ArgumentReader::Parameter(ParameterOptions& parameters, bool& ok)
     return false;
 }
 
-bool ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err)
+bool ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err,
+                  TextImportReport* report)
 {
     TextFileReader reader;
     const TextListOpenResult opened = OpenTextList(path, reader);
@@ -103,8 +104,10 @@ bool ReadListFile(const char* command, const std::string& path, ListKind kind, I
         err << "trevak-cli " << command << ": '" << path << "': " << Utf8(TextListOpenMessage(opened)) << "\n";
         return false;
     }
-    const TextImportReport report = ReadTextList(reader, kind, lists);
-    if (report.m_badLineCount > 0)
-        err << path << ":\n" << Utf8(report.m_badLineText) << "\n";
+    const TextImportReport read = ReadTextList(reader, kind, lists);
+    if (read.m_badLineCount > 0)
+        err << path << ":\n" << Utf8(read.m_badLineText) << "\n";
+    if (report)
+        *report = read;
     return true;
 }

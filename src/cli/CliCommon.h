@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/TextListFile.h"
 #include "workbench/InputLists.h"
 
 // Pieces shared by the commands of the command line.
@@ -50,6 +51,7 @@ private:
 // question: rows are appended). Bad lines are reported on err with the
 // bad-line report text; false (with a message naming the file) when the file
 // cannot be read.
-bool ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err);
+bool ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err,
+                  TextImportReport* report = nullptr);
 
 std::string Utf8(const std::u16string& text);

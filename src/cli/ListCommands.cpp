@@ -1,7 +1,5 @@
 #include "cli/ListCommands.h"
 
-#include <cerrno>
-#include <cstring>
 
 #include "cli/CliCommon.h"
 #include "cli/JsonWriter.h"
@@ -59,27 +57,15 @@ bool ReadAnyListFile(const char* command, const std::string& path, ListKind kind
                 << "': the workbook is too large to be read whole; its last rows were not read\n";
         report.m_badLines = read.m_reportedBadRowCount;
         report.m_text = read.m_badRowText;
-    } else {
-        TextFileReader reader;
-        const TextListOpenResult opened = OpenTextList(path, reader);
-        switch (opened) {
-        case TextListOpenResult::Ok:
-            break;
-        case TextListOpenResult::CannotOpen:
-            err << "trevak-cli " << command << ": cannot read '" << path
-                << "': " << std::strerror(errno ? errno : ENOENT) << "\n";
-            return false;
-        case TextListOpenResult::Utf16LE:
-        case TextListOpenResult::Utf16BE:
-            err << "trevak-cli " << command << ": '" << path << "': " << Utf8(TextListOpenMessage(opened)) << "\n";
-            return false;
-        }
-        const TextImportReport read = ReadTextList(reader, kind, lists);
-        report.m_badLines = read.m_badLineCount;
-        report.m_text = read.m_badLineText;
+        if (report.m_badLines > 0)
+            err << path << ":\n" << Utf8(report.m_text) << "\n";
+        return true;
     }
-    if (report.m_badLines > 0)
-        err << path << ":\n" << Utf8(report.m_text) << "\n";
+    TextImportReport read;
+    if (!ReadListFile(command, path, kind, lists, err, &read))
+        return false;
+    report.m_badLines = read.m_badLineCount;
+    report.m_text = read.m_badLineText;
     return true;
 }
 

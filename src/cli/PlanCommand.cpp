@@ -1,10 +1,6 @@
 #include "cli/PlanCommand.h"
 
-#include <cerrno>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #include "cli/CliCommon.h"
 #include "cli/JsonWriter.h"

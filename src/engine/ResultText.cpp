@@ -19,9 +19,9 @@ std::u16string PatternText(const WireCombine& pattern)
     for (std::size_t t = 0; t < pattern.m_pieceLength.size(); ++t) {
         if (t > 0)
             text += u'+';
-        text += Widen(FormatLength(pattern.m_pieceLength[t]));
-        text += u'x';
-        text += Widen(std::to_string(pattern.m_pieceCount[t]));
+        // A count missing from a damaged pattern reads as 0.
+        const int64_t count = t < pattern.m_pieceCount.size() ? pattern.m_pieceCount[t] : 0;
+        text += LengthString(pattern.m_pieceLength[t]) + u'x' + CountString(count);
     }
     return text;
 }

@@ -7,7 +7,8 @@
 
 // Texts of the plan as the result table shows them.
 
-// "2995x2+985x1": each distinct length with its count per bar, lengths by FormatLength.
+// "2995x2+985x1": each distinct length with its count per bar, lengths by
+// FormatLength; a missing count reads as 0.
 std::u16string PatternText(const WireCombine& pattern);
 
 // "%.1f%%" of a fraction x 100.

@@ -44,7 +44,6 @@ constexpr double BODY_ROW_HEIGHT = 19;
 
 // Reading ends at this many bad rows in a row.
 constexpr int32_t BAD_ROWS_TO_STOP = 5;
-constexpr int64_t MAX_REPORTED_BAD_ROWS = 5;
 // A bad row is shown in the report with at most this many code units.
 constexpr std::size_t MAX_REPORTED_ROW_UNITS = 255;
 
@@ -286,12 +285,7 @@ struct PendingRow {
 void ReportRow(SpreadsheetImportReport& report, const PendingRow& row)
 {
     ++report.m_reportedBadRowCount;
-    if (report.m_reportedBadRowCount == 1)
-        report.m_badRowText = u"以下各行数据格式有误:\n\n";
-    if (report.m_reportedBadRowCount <= MAX_REPORTED_BAD_ROWS)
-        report.m_badRowText += u"第" + CountString(row.m_row) + u"行: " + row.m_text + u"\n\n";
-    else if (report.m_reportedBadRowCount == MAX_REPORTED_BAD_ROWS + 1)
-        report.m_badRowText += u"............\n";
+    AppendBadLineReport(report.m_badRowText, report.m_reportedBadRowCount, row.m_row, row.m_text);
 }
 
 CellValue ReadCell(SpreadsheetConnection& sheet, int32_t column, int32_t row)

@@ -289,15 +289,20 @@ TextImportReport ReadTextList(TextFileReader& reader, ListKind kind, InputLists&
             continue;
 
         ++report.m_badLineCount;
-        if (report.m_badLineCount == 1)
-            report.m_badLineText = u"以下各行数据格式有误:\n\n";
-        if (report.m_badLineCount <= MAX_REPORTED_BAD_LINES)
-            report.m_badLineText += u"第" + CountString(report.m_lineCount) + u"行: " + line + u"\n\n";
-        else if (report.m_badLineCount == MAX_REPORTED_BAD_LINES + 1)
-            report.m_badLineText += u"............\n";
+        AppendBadLineReport(report.m_badLineText, report.m_badLineCount, report.m_lineCount, line);
     }
     reader.Close();
     return report;
+}
+
+void AppendBadLineReport(std::u16string& text, int64_t badCount, int64_t lineNumber, const std::u16string& shown)
+{
+    if (badCount == 1)
+        text = u"以下各行数据格式有误:\n\n";
+    if (badCount <= MAX_REPORTED_BAD_LINES)
+        text += u"第" + CountString(lineNumber) + u"行: " + shown + u"\n\n";
+    else if (badCount == MAX_REPORTED_BAD_LINES + 1)
+        text += u"............\n";
 }
 
 bool WriteTextList(const std::string& path, ListKind kind, const InputLists& lists)

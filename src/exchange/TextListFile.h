@@ -130,6 +130,12 @@ struct TextImportReport {
     std::u16string m_badLineText;
 };
 
+// Adds the bad line numbered lineNumber, the badCount-th bad line of its
+// file, to the report text: the header "以下各行数据格式有误:\n\n" before the
+// first, "第N行: " + shown + "\n\n" for the first five, "............\n" once
+// at the sixth, nothing after. Both list file kinds report this way.
+void AppendBadLineReport(std::u16string& text, int64_t badCount, int64_t lineNumber, const std::u16string& shown);
+
 // Reads every line left in the reader, appends the good rows to the list of
 // kind (after the rows it holds) and closes the reader.
 TextImportReport ReadTextList(TextFileReader& reader, ListKind kind, InputLists& lists);

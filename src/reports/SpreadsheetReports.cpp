@@ -205,18 +205,6 @@ WireCombine_Mark WholePatternRecord(const WireCombine& pattern)
 // ---------------------------------------------------------------------------
 // Worksheet 1, format A
 
-// "%sx%d" for the first piece length, "+%sx%d" for the others.
-std::u16string PiecesText(const WireCombine& pattern)
-{
-    std::u16string text;
-    for (std::size_t i = 0; i < pattern.m_pieceLength.size(); ++i) {
-        if (i > 0)
-            text += u"+";
-        text += LengthString(pattern.m_pieceLength[i]) + u"x" + CountString(CountAt(pattern.m_pieceCount, i));
-    }
-    return text;
-}
-
 // The per cent of the bar at which a running sum ends: truncate(sum x 100 /
 // bar + 0.5), held within 0 to 100 so that no block leaves the diagram.
 int PerCentColumn(double sum, double barLength)
@@ -288,7 +276,7 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
             NumberCell(c, 3, row, pattern.m_barLength);
             NumberCell(c, 4, row, static_cast<double>(pattern.m_barCount));
             TextCell(c, 5, row, PercentText(pattern.m_utilisation));
-            TextCell(c, 6, row, PiecesText(pattern));
+            TextCell(c, 6, row, PatternText(pattern));
             NumberCell(c, 7, row, pattern.m_remnant);
             c.SelectRange(LEFT_LABEL, row);
             c.SetValue(group.m_spec);
