@@ -173,22 +173,30 @@ bool FillUp(WireOptimize& group, double barLength, PieceList copy, std::vector<d
     return true;
 }
 
-// Cuts the pattern from stock row i as often as the pieces and the row allow;
-// returns the number of bars.
-int64_t RepeatPattern(WireOptimize& group, PieceList& list, const std::vector<double>& pattern, std::size_t row)
+// The pattern's pieces as distinct lengths in order of first appearance with
+// their counts per bar: the form a recorded pattern keeps.
+WireCombine CountPieces(const std::vector<double>& pattern, double barLength)
 {
-    // Pieces of each length per bar.
-    std::vector<double> lengths;
-    std::vector<int64_t> perBar;
+    WireCombine combine;
+    combine.m_barLength = barLength;
     for (double p : pattern) {
-        auto it = std::find(lengths.begin(), lengths.end(), p);
-        if (it == lengths.end()) {
-            lengths.push_back(p);
-            perBar.push_back(1);
+        auto it = std::find(combine.m_pieceLength.begin(), combine.m_pieceLength.end(), p);
+        if (it == combine.m_pieceLength.end()) {
+            combine.m_pieceLength.push_back(p);
+            combine.m_pieceCount.push_back(1);
         } else {
-            ++perBar[std::size_t(it - lengths.begin())];
+            ++combine.m_pieceCount[std::size_t(it - combine.m_pieceLength.begin())];
         }
     }
+    return combine;
+}
+
+// Cuts the counted pattern from stock row i as often as the pieces and the
+// row allow; returns the number of bars.
+int64_t RepeatPattern(WireOptimize& group, PieceList& list, const WireCombine& counted, std::size_t row)
+{
+    const std::vector<double>& lengths = counted.m_pieceLength;
+    const std::vector<int64_t>& perBar = counted.m_pieceCount;
     // How many whole bars the remaining pieces allow.
     int64_t possible = -1;
     std::vector<std::size_t> runOf(lengths.size());
@@ -223,20 +231,10 @@ int64_t RepeatPattern(WireOptimize& group, PieceList& list, const std::vector<do
     return n;
 }
 
-void RecordPattern(WireOptimize& group, int64_t n, double barLength, const std::vector<double>& pattern)
+void RecordPattern(WireOptimize& group, int64_t n, WireCombine combine)
 {
-    WireCombine combine;
-    combine.m_barLength = barLength;
+    const double barLength = combine.m_barLength;
     combine.m_barCount = n;
-    for (double p : pattern) {
-        auto it = std::find(combine.m_pieceLength.begin(), combine.m_pieceLength.end(), p);
-        if (it == combine.m_pieceLength.end()) {
-            combine.m_pieceLength.push_back(p);
-            combine.m_pieceCount.push_back(1);
-        } else {
-            ++combine.m_pieceCount[std::size_t(it - combine.m_pieceLength.begin())];
-        }
-    }
     for (WireCombine& existing : group.m_patterns) {
         if (existing.m_barLength != barLength || existing.m_pieceLength.size() != combine.m_pieceLength.size())
             continue;
@@ -294,8 +292,9 @@ PlaceOutcome PlaceLeadPieces(WireOptimize& group, Mode mode, PieceList& list, Jo
                 return PlaceOutcome::Interrupted;
             }
         }
-        const int64_t n = RepeatPattern(group, list, pattern, std::size_t(best.stockIndex));
-        RecordPattern(group, n, barLength, pattern);
+        WireCombine counted = CountPieces(pattern, barLength);
+        const int64_t n = RepeatPattern(group, list, counted, std::size_t(best.stockIndex));
+        RecordPattern(group, n, std::move(counted));
     }
     return PlaceOutcome::Done;
 }
