@@ -8,7 +8,8 @@
 #include "automation/SpreadsheetConnection.h"
 #include "exchange/Codepage.h"
 #include "reports/ReportConventions.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
+#include "support/Recorders.h"
 
 namespace {
 
@@ -156,17 +157,6 @@ bool HaveOpenpyxl()
 {
     return std::system("/usr/bin/python3 -c 'import openpyxl' >/dev/null 2>&1") == 0;
 }
-
-class RecordingOpener : public WorkbookOpener {
-public:
-    std::vector<std::string> m_opened;
-    bool m_answer = true;
-    bool OpenWorkbookFile(const std::string& path) override
-    {
-        m_opened.push_back(path);
-        return m_answer;
-    }
-};
 
 }  // namespace
 
@@ -469,7 +459,7 @@ TEST(WorkbookFilesTest, ShowToUserSavesANewReportAndOpensIt)
     TempFolder folder;
     const std::string savedDocuments = g_documentsFolder;
     g_documentsFolder = folder.File("文档");
-    RecordingOpener opener;
+    RecordingWorkbookOpener opener;
     WorkbookOpener* const savedOpener = g_workbookOpener;
     g_workbookOpener = &opener;
 

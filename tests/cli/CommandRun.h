@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "exchange/Codepage.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 
 // Runs one command of the command line in the test process and keeps what it
 // printed, and makes list files as a user would write them.

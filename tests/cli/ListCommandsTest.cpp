@@ -13,7 +13,7 @@
 #include "exchange/ExampleLists.h"
 #include "exchange/TextListFile.h"
 #include "cli/CommandRun.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "cli/PlanCommand.h"
 #include "exchange/Codepage.h"
 #include "cli/CommandRun.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "cli/SettingsCommands.h"
 #include "exchange/Codepage.h"
 #include "cli/CommandRun.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "reports/TextReports.h"
 #include "support/PlanJob.h"
 

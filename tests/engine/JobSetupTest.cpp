@@ -2,14 +2,9 @@
 
 #include "engine/Job.h"
 #include "engine/Messages.h"
+#include "support/Recorders.h"
 
 namespace {
-
-class Collect : public MessageSink {
-public:
-    void ShowMessage(const std::u16string& text) override { m_shown.push_back(text); }
-    std::vector<std::u16string> m_shown;
-};
 
 WireOptimize_Whole Load(const InputLists& lists, double trim = 0, double kerf = 0, int32_t kinds = 0,
                         int32_t level = 1)
@@ -131,7 +126,7 @@ TEST(SetUpJob, InputProblemsAreReportedByCodeInRowOrder)
 
 TEST(SetUpJob, EmptyListsShowTheirMessageAndReportCodeZero)
 {
-    Collect collect;
+    RecordingSink collect;
     g_messageSink = &collect;
     InputLists lists;
     lists.AppendCutRow(u"A", 100, 1, u"");
@@ -144,7 +139,7 @@ TEST(SetUpJob, EmptyListsShowTheirMessageAndReportCodeZero)
     EXPECT_FALSE(SetUpJob(job, error));
     g_messageSink = nullptr;
     EXPECT_EQ(error.code, 0);
-    EXPECT_EQ(collect.m_shown,
+    EXPECT_EQ(collect.m_messages,
               (std::vector<std::u16string>{u"无原料长度数据，请先输入原料长度数据!", u"无下料数据，请先输入下料数据!"}));
 }
 

@@ -10,36 +10,13 @@
 #include "exchange/SpreadsheetListFile.h"
 #include "exchange/TextListFile.h"
 #include "reports/ReportConventions.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "workbench/InputLists.h"
+#include "support/Recorders.h"
+#include "support/Text.h"
 
 namespace {
 
-std::string Cp936(const std::u16string& text)
-{
-    return Utf16ToCp936(text);
-}
-
-// Records what would have been opened, in place of the desktop.
-class RecordingReportOpener : public ReportOpener {
-public:
-    void OpenInTextEditor(const std::string& path) override { m_textFiles.push_back(path); }
-    void OpenWithShell(const std::string& path) override { m_shellFiles.push_back(path); }
-
-    std::vector<std::string> m_textFiles;
-    std::vector<std::string> m_shellFiles;
-};
-
-class RecordingWorkbookOpener : public WorkbookOpener {
-public:
-    bool OpenWorkbookFile(const std::string& path) override
-    {
-        m_files.push_back(path);
-        return true;
-    }
-
-    std::vector<std::string> m_files;
-};
 
 // Installs an opener for one test and puts the previous one back.
 template <typename Opener>
@@ -91,7 +68,7 @@ TEST(TextExampleTest, StockExampleIsFourLinesInCodePage936WithCrLf)
     TempFolder folder;
     const std::string path = folder.File("stock.txt");
     ASSERT_TRUE(WriteTextExampleFile(path, LIST_STOCK));
-    const std::string expected = Cp936(u"Type_1\t6000\t不限\t\t优先\r\n"
+    const std::string expected = Gbk(u"Type_1\t6000\t不限\t\t优先\r\n"
                                        u"Type_1\t12000\t30\r\n"
                                        u"Type_2\t6000\t不限\r\n"
                                        u"Type_3\t9000\t25\r\n");
@@ -105,7 +82,7 @@ TEST(TextExampleTest, CutExampleHasFifteenLinesAndReadsWithoutBadLines)
     ASSERT_TRUE(WriteTextExampleFile(path, LIST_CUT));
     const std::string bytes = TempFolder::ReadFile(path);
     // The seventh line passes over an empty field with its double tab.
-    const std::string first = "Type_1\t2995\t15\t" + Cp936(u"订单1") + "\r\n";
+    const std::string first = "Type_1\t2995\t15\t" + Gbk(u"订单1") + "\r\n";
     const std::string last = "Type_3\t1900\t18\r\n";
     ASSERT_GT(bytes.size(), first.size() + last.size());
     EXPECT_EQ(bytes.substr(0, first.size()), first);
@@ -159,14 +136,14 @@ TEST(TextExampleTest, ShowTextExampleWritesIntoTheConfigFolderAndOpensIt)
     ShowTextExample(program, LIST_CUT);  // neither the program folder nor Config exists yet
     const std::string expectedPath =
         (std::filesystem::u8path(program) / "Config" / std::filesystem::u8path("示例.txt")).u8string();
-    ASSERT_EQ(opener.m_textFiles.size(), 1u);
-    EXPECT_EQ(opener.m_textFiles[0], expectedPath);
+    ASSERT_EQ(opener.m_textEditor.size(), 1u);
+    EXPECT_EQ(opener.m_textEditor[0], expectedPath);
     EXPECT_EQ(TempFolder::ReadFile(expectedPath).substr(0, 12), "Type_1\t2995\t");
 
     // The same file serves the stock list and is overwritten.
     ShowTextExample(program, LIST_STOCK);
-    ASSERT_EQ(opener.m_textFiles.size(), 2u);
-    EXPECT_EQ(opener.m_textFiles[1], expectedPath);
+    ASSERT_EQ(opener.m_textEditor.size(), 2u);
+    EXPECT_EQ(opener.m_textEditor[1], expectedPath);
     EXPECT_EQ(TempFolder::ReadFile(expectedPath).substr(0, 12), "Type_1\t6000\t");
 }
 
@@ -178,9 +155,9 @@ TEST(TextExampleTest, UnwritableFolderStillOpensThePath)
     RecordingReportOpener opener;
     Installed<ReportOpener> installed(g_reportOpener, &opener);
     ShowTextExample(program, LIST_CUT);
-    ASSERT_EQ(opener.m_textFiles.size(), 1u);
+    ASSERT_EQ(opener.m_textEditor.size(), 1u);
     EXPECT_EQ(TempFolder::ReadFile(program), "x");
-    EXPECT_FALSE(WriteTextExampleFile(opener.m_textFiles[0], LIST_CUT));
+    EXPECT_FALSE(WriteTextExampleFile(opener.m_textEditor[0], LIST_CUT));
 }
 
 // ---------------------------------------------------------------- example workbook
@@ -317,8 +294,8 @@ TEST(ExampleWorkbookTest, ShownWorkbookIsSavedInTheReportFolderAndOpened)
         Installed<WorkbookOpener> installed(g_workbookOpener, &opener);
         std::string savedPath;
         EXPECT_TRUE(ShowSpreadsheetExample(LIST_CUT, savedPath));
-        ASSERT_EQ(opener.m_files.size(), 1u);
-        EXPECT_EQ(opener.m_files[0], savedPath);
+        ASSERT_EQ(opener.m_opened.size(), 1u);
+        EXPECT_EQ(opener.m_opened[0], savedPath);
         EXPECT_EQ(std::filesystem::u8path(savedPath).parent_path(), std::filesystem::u8path(ReportFolder()));
 
         // The user can import what was shown.

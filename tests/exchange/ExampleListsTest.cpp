@@ -6,7 +6,7 @@
 #include "exchange/ExampleLists.h"
 #include "exchange/TextListFile.h"
 #include "reports/ReportFile.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "exchange/ExampleFiles.h"
 #include "exchange/ExampleLists.h"
 #include "exchange/SpreadsheetListFile.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "workbench/InputLists.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "exchange/Codepage.h"
 #include "exchange/TextListFile.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "workbench/InputLists.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "reports/ReportConventions.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 

@@ -9,15 +9,10 @@
 
 #include "engine/Messages.h"
 #include "reports/ReportFile.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
+#include "support/Recorders.h"
 
 namespace {
-
-class RecordingSink : public MessageSink {
-public:
-    void ShowMessage(const std::u16string& text) override { m_messages.push_back(text); }
-    std::vector<std::u16string> m_messages;
-};
 
 class ReportFileTest : public ::testing::Test {
 protected:

@@ -9,7 +9,9 @@
 #include "exchange/Codepage.h"
 #include "reports/ReportConventions.h"
 #include "reports/RtfDocument.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
+#include "support/ReportFixture.h"
+#include "support/Text.h"
 
 namespace {
 
@@ -45,44 +47,8 @@ const std::string PROLOGUE_BYTES =
 // The border definition that follows every "\cellx<edge>".
 const std::string NEXT_BORDERS = R"(\clvertalc\clbrdrt\brdrs\clbrdrl\brdrs\clbrdrb\brdrs\clbrdrr\brdrs)";
 
-// Expected text with Chinese characters, as the bytes the file holds. The
-// conversion itself is checked byte by byte in the prologue test above and in
-// the ReportFile tests.
-std::string Gbk(const std::u16string& text)
-{
-    return Utf16ToCp936(text);
-}
-
-class RecordingSink : public MessageSink {
-public:
-    void ShowMessage(const std::u16string& text) override { m_messages.push_back(text); }
-    std::vector<std::u16string> m_messages;
-};
-
-class RecordingOpener : public ReportOpener {
-public:
-    void OpenInTextEditor(const std::string& path) override { m_textEditor.push_back(path); }
-    void OpenWithShell(const std::string& path) override { m_shell.push_back(path); }
-    std::vector<std::string> m_textEditor;
-    std::vector<std::string> m_shell;
-};
-
-class RtfDocumentTest : public ::testing::Test {
+class RtfDocumentTest : public RecordingReportTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_folder.IsValid());
-        m_previousSink = g_messageSink;
-        m_previousOpener = g_reportOpener;
-        g_messageSink = &m_sink;
-        g_reportOpener = &m_opener;
-    }
-    void TearDown() override
-    {
-        g_messageSink = m_previousSink;
-        g_reportOpener = m_previousOpener;
-    }
-
     // What steps write between the prologue and the closing "}" of a document.
     std::string Body(const std::function<void(RtfDocument&)>& steps)
     {
@@ -102,12 +68,6 @@ protected:
         }
         return bytes.substr(PROLOGUE_BYTES.size(), bytes.size() - PROLOGUE_BYTES.size() - closing.size());
     }
-
-    TempFolder m_folder;
-    RecordingSink m_sink;
-    RecordingOpener m_opener;
-    MessageSink* m_previousSink = nullptr;
-    ReportOpener* m_previousOpener = nullptr;
 };
 
 TEST_F(RtfDocumentTest, CreateWritesNothingAndBeginWritesTheNineteenPrologueLines)

@@ -15,8 +15,9 @@
 #include "reports/FormatLength.h"
 #include "reports/ReportConventions.h"
 #include "reports/SpreadsheetReports.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "support/PlanJob.h"
+#include "support/Recorders.h"
 
 // The workbooks are built in memory and read back cell by cell. Cells are
 // named as the spreadsheet names them ("DD4" is column 108, row 4) and shown
@@ -992,16 +993,6 @@ TEST(SpreadsheetReportsFile, UnwritablePathIsReported)
     EXPECT_FALSE(error.empty());
 }
 
-class RecordingWorkbookOpener : public WorkbookOpener {
-public:
-    bool OpenWorkbookFile(const std::string& path) override
-    {
-        m_paths.push_back(path);
-        return true;
-    }
-    std::vector<std::string> m_paths;
-};
-
 // The window's command: the workbook goes to a fresh "QRM" file in the report
 // folder, which is then handed to the opener.
 TEST(SpreadsheetReportsFile, ShownWorkbookIsSavedInTheReportFolderAndOpened)
@@ -1020,8 +1011,8 @@ TEST(SpreadsheetReportsFile, ShownWorkbookIsSavedInTheReportFolderAndOpened)
     g_workbookOpener = previousOpener;
 
     EXPECT_TRUE(shown);
-    ASSERT_EQ(opener.m_paths.size(), 1u);
-    EXPECT_EQ(opener.m_paths[0], saved);
+    ASSERT_EQ(opener.m_opened.size(), 1u);
+    EXPECT_EQ(opener.m_opened[0], saved);
     const std::filesystem::path path = std::filesystem::u8path(saved);
     EXPECT_EQ(path.parent_path(), std::filesystem::u8path(folder.File("docs")) / "Trevak_Temp");
     EXPECT_EQ(path.extension(), ".xlsx");

@@ -11,21 +11,16 @@
 #include "engine/Run.h"
 #include "exchange/Codepage.h"
 #include "reports/ReportConventions.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "support/PlanJob.h"
 #include "reports/TextReports.h"
 #include "workbench/InputLists.h"
+#include "support/Recorders.h"
+#include "support/Text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The bytes of a UTF-8 text in code page 936. The Chinese labels are compared
-// through the converter; one line below spells its bytes out by hand.
-std::string Gbk(const std::string& utf8)
-{
-    return Utf16ToCp936(Utf8ToUtf16(utf8));
-}
 
 // The title, the totals and the pattern header of the plan report.
 std::string PlanHead(const std::string& totalLength, const std::string& totalBars, const std::string& utilisation)
@@ -41,14 +36,6 @@ std::string SummaryHead()
 {
     return Gbk("\r\n 所用原料统计\r\n\r\n 序号   原料长度  数量    利用率     规格 \r\n\r\n");
 }
-
-class RecordingOpener : public ReportOpener {
-public:
-    void OpenInTextEditor(const std::string& path) override { m_textPaths.push_back(path); }
-    void OpenWithShell(const std::string& path) override { m_shellPaths.push_back(path); }
-    std::vector<std::string> m_textPaths;
-    std::vector<std::string> m_shellPaths;
-};
 
 class TextReportsTest : public ::testing::Test {
 protected:
@@ -81,7 +68,7 @@ protected:
     }
 
     TempFolder m_folder;
-    RecordingOpener m_opener;
+    RecordingReportOpener m_opener;
     ReportOpener* m_previousOpener = nullptr;
     std::string m_previousDocuments;
 };
@@ -331,13 +318,13 @@ TEST_F(TextReportsTest, PlanCommandWritesAFreshReportAndOpensIt)
 
     ProducePlanTextReport(job);
 
-    ASSERT_EQ(m_opener.m_textPaths.size(), 1u);
-    EXPECT_TRUE(m_opener.m_shellPaths.empty());
-    const fs::path report = fs::u8path(m_opener.m_textPaths[0]);
+    ASSERT_EQ(m_opener.m_textEditor.size(), 1u);
+    EXPECT_TRUE(m_opener.m_shell.empty());
+    const fs::path report = fs::u8path(m_opener.m_textEditor[0]);
     EXPECT_EQ(report.parent_path(), fs::u8path(ReportFolder()));
     EXPECT_EQ(report.extension().u8string(), ".txt");
     EXPECT_EQ(report.stem().u8string().substr(0, 3), "QRM");
-    EXPECT_EQ(TempFolder::ReadFile(m_opener.m_textPaths[0]), Plan(job));
+    EXPECT_EQ(TempFolder::ReadFile(m_opener.m_textEditor[0]), Plan(job));
     EXPECT_FALSE(fs::exists(fs::u8path(earlier)));
 }
 
@@ -348,10 +335,10 @@ TEST_F(TextReportsTest, LeftoverCommandWritesAFreshReportAndOpensIt)
 
     ProduceLeftoverTextReport(job, 1000);
 
-    ASSERT_EQ(m_opener.m_textPaths.size(), 1u);
-    EXPECT_EQ(fs::u8path(m_opener.m_textPaths[0]).parent_path(), fs::u8path(ReportFolder()));
+    ASSERT_EQ(m_opener.m_textEditor.size(), 1u);
+    EXPECT_EQ(fs::u8path(m_opener.m_textEditor[0]).parent_path(), fs::u8path(ReportFolder()));
     // Minimum 1000: only 6000, 123456.7 and 1234.5 remain.
-    EXPECT_EQ(TempFolder::ReadFile(m_opener.m_textPaths[0]), Gbk("Type_1   6000   数量不限\r\n"
+    EXPECT_EQ(TempFolder::ReadFile(m_opener.m_textEditor[0]), Gbk("Type_1   6000   数量不限\r\n"
                                                                  "   123457   1\r\n"
                                                                  "Ф121x6.0   1234.5   数量不限\r\n"));
 }
@@ -364,8 +351,8 @@ TEST_F(TextReportsTest, CommandsOpenTheReportEvenWhenItCouldNotBeWritten)
     ProducePlanTextReport(HandFilledJob(0));
     ProduceLeftoverTextReport(LeftoverJob(), 100);
 
-    ASSERT_EQ(m_opener.m_textPaths.size(), 2u);
-    for (const std::string& path : m_opener.m_textPaths) {
+    ASSERT_EQ(m_opener.m_textEditor.size(), 2u);
+    for (const std::string& path : m_opener.m_textEditor) {
         EXPECT_EQ(fs::u8path(path).parent_path(), fs::u8path(ReportFolder()));
         EXPECT_FALSE(fs::exists(fs::u8path(path)));
     }

@@ -12,8 +12,9 @@
 #include "exchange/Codepage.h"
 #include "reports/ReportConventions.h"
 #include "reports/RtfDocument.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "reports/WordReports.h"
+#include "support/ReportFixture.h"
 
 // The documents are compared with reference documents that the test scripts
 // through RtfDocument's pieces (whose bytes RtfDocumentTest checks): the
@@ -22,20 +23,6 @@
 // literal text.
 
 namespace {
-
-class RecordingSink : public MessageSink {
-public:
-    void ShowMessage(const std::u16string& text) override { m_messages.push_back(text); }
-    std::vector<std::u16string> m_messages;
-};
-
-class RecordingOpener : public ReportOpener {
-public:
-    void OpenInTextEditor(const std::string& path) override { m_textEditor.push_back(path); }
-    void OpenWithShell(const std::string& path) override { m_shell.push_back(path); }
-    std::vector<std::string> m_textEditor;
-    std::vector<std::string> m_shell;
-};
 
 WireCombine_Mark Record(int64_t bars, std::vector<double> lengths, std::vector<int64_t> counts,
                         std::vector<MyString> marks)
@@ -122,22 +109,8 @@ WireOptimize_Whole UnmarkedJob()
     return job;
 }
 
-class WordReportsTest : public ::testing::Test {
+class WordReportsTest : public RecordingReportTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_folder.IsValid());
-        m_previousSink = g_messageSink;
-        m_previousOpener = g_reportOpener;
-        g_messageSink = &m_sink;
-        g_reportOpener = &m_opener;
-    }
-    void TearDown() override
-    {
-        g_messageSink = m_previousSink;
-        g_reportOpener = m_previousOpener;
-    }
-
     // The bytes of a reference document: prologue, page header with title,
     // what script writes, and the closing brace.
     std::string Reference(const std::u16string& title, const std::function<void(RtfDocument&)>& script)
@@ -151,12 +124,6 @@ protected:
         EXPECT_TRUE(reference.End(false));
         return TempFolder::ReadFile(path);
     }
-
-    TempFolder m_folder;
-    RecordingSink m_sink;
-    RecordingOpener m_opener;
-    MessageSink* m_previousSink = nullptr;
-    ReportOpener* m_previousOpener = nullptr;
 };
 
 const std::u16string PLAN_HEADER_WITH_MARKS =

@@ -9,18 +9,15 @@
 #include <gtest/gtest.h>
 
 #include "exchange/Codepage.h"
-#include "reports/TempFolder.h"
+#include "support/TempFolder.h"
 #include "workbench/InputLists.h"
 #include "workbench/SettingsFile.h"
+#include "support/Text.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Gbk(const std::string& utf8)
-{
-    return Utf16ToCp936(Utf8ToUtf16(utf8));
-}
 
 // The shortest text that reads back to the value (3.2 rather than 3.2000000000000002).
 std::string Number(double value)
