@@ -18,6 +18,7 @@
 #include "support/TempFolder.h"
 #include "support/PlanJob.h"
 #include "support/Recorders.h"
+#include "support/HandPatterns.h"
 
 // The workbooks are built in memory and read back cell by cell. Cells are
 // named as the spreadsheet names them ("DD4" is column 108, row 4) and shown
@@ -175,30 +176,6 @@ std::vector<std::string> DiagramBlocks(const Worksheet& sheet, int32_t row)
 
 // ---------------------------------------------------------------------------
 // Plans filled in by hand
-
-WireCombine Pattern(double barLength, int64_t bars, double utilisation, double remnant, std::vector<double> lengths,
-                    std::vector<int64_t> counts)
-{
-    WireCombine pattern;
-    pattern.m_barLength = barLength;
-    pattern.m_barCount = bars;
-    pattern.m_utilisation = utilisation;
-    pattern.m_remnant = remnant;
-    pattern.m_pieceLength = std::move(lengths);
-    pattern.m_pieceCount = std::move(counts);
-    return pattern;
-}
-
-WireCombine_Mark Record(int64_t bars, std::vector<double> lengths, std::vector<int64_t> counts,
-                        std::vector<MyString> marks)
-{
-    WireCombine_Mark record;
-    record.m_barCount = bars;
-    record.m_pieceLength = std::move(lengths);
-    record.m_pieceCount = std::move(counts);
-    record.m_pieceMark = std::move(marks);
-    return record;
-}
 
 // Seven patterns over two specifications, kerf 0 (each row's sheet row is
 // pattern number + 2):

@@ -15,6 +15,7 @@
 #include "support/TempFolder.h"
 #include "reports/WordReports.h"
 #include "support/ReportFixture.h"
+#include "support/HandPatterns.h"
 
 // The documents are compared with reference documents that the test scripts
 // through RtfDocument's pieces (whose bytes RtfDocumentTest checks): the
@@ -23,30 +24,6 @@
 // literal text.
 
 namespace {
-
-WireCombine_Mark Record(int64_t bars, std::vector<double> lengths, std::vector<int64_t> counts,
-                        std::vector<MyString> marks)
-{
-    WireCombine_Mark record;
-    record.m_barCount = bars;
-    record.m_pieceLength = std::move(lengths);
-    record.m_pieceCount = std::move(counts);
-    record.m_pieceMark = std::move(marks);
-    return record;
-}
-
-WireCombine Pattern(double barLength, int64_t bars, double utilisation, double remnant, std::vector<double> lengths,
-                    std::vector<int64_t> counts)
-{
-    WireCombine pattern;
-    pattern.m_barLength = barLength;
-    pattern.m_barCount = bars;
-    pattern.m_utilisation = utilisation;
-    pattern.m_remnant = remnant;
-    pattern.m_pieceLength = std::move(lengths);
-    pattern.m_pieceCount = std::move(counts);
-    return pattern;
-}
 
 // A finished plan of two specifications, kerf 0, filled in by hand:
 //   Φ12: pattern 1: bar 6100 x 3 bars, pieces 3000 + 2000 + 1000 (6000 of 6100: utilisation 0.98361, remnant 100);

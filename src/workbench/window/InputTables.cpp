@@ -28,15 +28,16 @@ bool ValidRow(int row, std::size_t count)
     return row >= 0 && static_cast<std::size_t>(row) < count;
 }
 
-// The stable order of rows 0..count-1 by key(i): equal keys keep their order,
-// as a bubble sort that swaps only neighbours strictly out of order would.
-template <typename Key>
-std::vector<std::size_t> StableOrder(std::size_t count, bool ascending, Key key)
+// The stable order of the rows by the values of one column: equal values keep
+// their order, as a bubble sort that swaps only neighbours strictly out of
+// order would.
+template <typename T>
+std::vector<std::size_t> StableOrder(const std::vector<T>& column, bool ascending)
 {
-    std::vector<std::size_t> order(count);
+    std::vector<std::size_t> order(column.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return ascending ? key(a) < key(b) : key(b) < key(a);
+        return ascending ? column[a] < column[b] : column[b] < column[a];
     });
     return order;
 }
@@ -301,22 +302,10 @@ void CParvexDlg::SortCutTable(int column)
     g_cutSortAscending[column] = !g_cutSortAscending[column];
     const bool ascending = g_cutSortAscending[column];
     const InputLists& l = m_lists;
-    std::vector<std::size_t> order;
-    switch (column) {
-    case 1:
-        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutSpec[i]; });
-        break;
-    case 2:
-        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutLength[i]; });
-        break;
-    case 3:
-        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutQuantity[i]; });
-        break;
-    default:
-        order = StableOrder(l.CutRowCount(), ascending, [&](std::size_t i) { return l.m_cutMark[i]; });
-        break;
-    }
-    m_lists.ReorderCutRows(order);
+    m_lists.ReorderCutRows(column == 1   ? StableOrder(l.m_cutSpec, ascending)
+                           : column == 2 ? StableOrder(l.m_cutLength, ascending)
+                           : column == 3 ? StableOrder(l.m_cutQuantity, ascending)
+                                         : StableOrder(l.m_cutMark, ascending));
     RefillCutTable();
 }
 
@@ -327,23 +316,11 @@ void CParvexDlg::SortStockTable(int column)
     g_stockSortAscending[column] = !g_stockSortAscending[column];
     const bool ascending = g_stockSortAscending[column];
     const InputLists& l = m_lists;
-    std::vector<std::size_t> order;
-    switch (column) {
-    case 1:
-        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockSpec[i]; });
-        break;
-    case 2:
-        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockLength[i]; });
-        break;
-    case 3:
-        // The stored quantity: unlimited rows hold negative values.
-        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockQuantity[i]; });
-        break;
-    default:
-        order = StableOrder(l.StockRowCount(), ascending, [&](std::size_t i) { return l.m_stockPriority[i]; });
-        break;
-    }
-    m_lists.ReorderStockRows(order);
+    // The stored quantity: unlimited rows hold negative values.
+    m_lists.ReorderStockRows(column == 1   ? StableOrder(l.m_stockSpec, ascending)
+                             : column == 2 ? StableOrder(l.m_stockLength, ascending)
+                             : column == 3 ? StableOrder(l.m_stockQuantity, ascending)
+                                           : StableOrder(l.m_stockPriority, ascending));
     RefillStockTable();
 }
 
