@@ -263,3 +263,15 @@ void MarkPattern(WireCombine& pattern, std::vector<MarkEntry>& entries)
         pattern.m_markRecords.push_back(std::move(record));
     }
 }
+
+std::vector<WireCombine_Mark> ReportedMarkRecords(const WireCombine& pattern)
+{
+    if (!pattern.m_markRecords.empty())
+        return pattern.m_markRecords;
+    WireCombine_Mark record;
+    record.m_barCount = pattern.m_barCount;
+    record.m_pieceLength = pattern.m_pieceLength;
+    record.m_pieceCount = pattern.m_pieceCount;
+    record.m_pieceMark.assign(pattern.m_pieceLength.size(), MyString());
+    return {record};
+}

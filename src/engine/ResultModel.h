@@ -30,3 +30,7 @@ struct MarkEntry {
 // Builds a pattern's mark records from the group's working mark entries;
 // entries used up are removed from `entries`.
 void MarkPattern(WireCombine& pattern, std::vector<MarkEntry>& entries);
+
+// The mark records a report lists for a pattern: its own, or, when they were
+// never built, one record of all its bars with its pieces and no marks.
+std::vector<WireCombine_Mark> ReportedMarkRecords(const WireCombine& pattern);

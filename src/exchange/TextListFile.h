@@ -57,7 +57,6 @@ public:
     // How the lines' bytes are turned into text; code page 936 unless a UTF-8
     // signature was found.
     void SetEncoding(TextEncoding encoding) { m_encoding = encoding; }
-    TextEncoding Encoding() const { return m_encoding; }
     std::u16string Decode(const std::string& line) const;
 
 private:

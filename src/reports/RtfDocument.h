@@ -71,8 +71,6 @@ public:
     // written.
     bool End(bool open = true);
 
-    const std::string& Path() const { return m_path; }
-
 private:
     std::string m_path;
     ReportFile m_file;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ResultModel.h"
 #include "engine/ResultText.h"
-#include "reports/FormatLength.h"
 
 namespace {
 
@@ -190,18 +190,6 @@ int64_t CountAt(const std::vector<int64_t>& counts, std::size_t i)
     return i < counts.size() ? counts[i] : 0;
 }
 
-// The record that stands for a pattern whose mark records were never built:
-// all its bars, its pieces, no marks.
-WireCombine_Mark WholePatternRecord(const WireCombine& pattern)
-{
-    WireCombine_Mark record;
-    record.m_barCount = pattern.m_barCount;
-    record.m_pieceLength = pattern.m_pieceLength;
-    record.m_pieceCount = pattern.m_pieceCount;
-    record.m_pieceMark.assign(pattern.m_pieceLength.size(), MyString());
-    return record;
-}
-
 // ---------------------------------------------------------------------------
 // Worksheet 1, format A
 
@@ -364,15 +352,10 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
     for (const WireOptimize& group : job.m_groups) {
         for (const WireCombine& pattern : group.m_patterns) {
             ++n;
-            std::vector<WireCombine_Mark> fallback;
-            const std::vector<WireCombine_Mark>* records = &pattern.m_markRecords;
-            if (records->empty()) {
-                fallback.push_back(WholePatternRecord(pattern));
-                records = &fallback;
-            }
-            const std::size_t recordCount = records->size();
+            const std::vector<WireCombine_Mark> records = ReportedMarkRecords(pattern);
+            const std::size_t recordCount = records.size();
             for (std::size_t g = 0; g < recordCount; ++g) {
-                const WireCombine_Mark& record = (*records)[g];
+                const WireCombine_Mark& record = records[g];
                 ++block;
                 // A record always holds the pieces of one bar; one without any
                 // still takes a row, so that its bars are listed.

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <vector>
 
+#include "engine/ResultModel.h"
 #include "engine/ResultText.h"
-#include "reports/FormatLength.h"
 #include "reports/ReportConventions.h"
 #include "reports/RtfDocument.h"
 
@@ -38,18 +38,6 @@ void TableRow(RtfDocument& document, int left, const int* edgesBegin, const int*
         document.Cell(*edge, 0, shading);
 }
 
-// The mark record that stands for a pattern whose records were never built:
-// all its bars, its pieces, no marks.
-WireCombine_Mark WholePatternRecord(const WireCombine& pattern)
-{
-    WireCombine_Mark record;
-    record.m_barCount = pattern.m_barCount;
-    record.m_pieceLength = pattern.m_pieceLength;
-    record.m_pieceCount = pattern.m_pieceCount;
-    record.m_pieceMark.assign(pattern.m_pieceLength.size(), MyString());
-    return record;
-}
-
 void WritePatternTable(RtfDocument& document, const WireOptimize_Whole& job, bool withMarks)
 {
     document.PlanRowLayout(withMarks, 0, SHADING_HEADER);
@@ -64,15 +52,10 @@ void WritePatternTable(RtfDocument& document, const WireOptimize_Whole& job, boo
         const std::u16string spec = RtfCellText(group.m_spec);
         for (const WireCombine& pattern : group.m_patterns) {
             ++patternNumber;
-            std::vector<WireCombine_Mark> fallback;
-            const std::vector<WireCombine_Mark>* records = &pattern.m_markRecords;
-            if (records->empty()) {
-                fallback.push_back(WholePatternRecord(pattern));
-                records = &fallback;
-            }
-            const std::size_t recordCount = records->size();
+            const std::vector<WireCombine_Mark> records = ReportedMarkRecords(pattern);
+            const std::size_t recordCount = records.size();
             for (std::size_t g = 0; g < recordCount; ++g) {
-                const WireCombine_Mark& record = (*records)[g];
+                const WireCombine_Mark& record = records[g];
                 ++blockNumber;
                 std::u16string number = CountString(patternNumber);
                 if (recordCount > 1)
