@@ -20,6 +20,11 @@ PACKAGES=(
     liborcus-dev
     libboost-dev
     libfreexl-dev
+    coinor-libclp-dev
+    coinor-libcbc-dev
+    nlohmann-json3-dev
+    libcli11-dev
+    qt6-translations-l10n
     fonts-noto-cjk
     poppler-utils
     xvfb
