@@ -70,7 +70,7 @@ private slots:
 
     void tableOperations();
     void tableRowsAreStripedFromRowZero();
-    void flaggedCellIsRedOnce();
+    void flaggedCellStaysRedUntilCleared();
     void twoSelectedRowsAreCapturedOnHoverColumn();
     void oneSelectedRowCapturesNothing();
     void nonHoverColumnOrUnselectedRowCapturesNothing();
@@ -189,7 +189,7 @@ void ControlsTest::tableRowsAreStripedFromRowZero()
     QCOMPARE(m_table->CellBackground(2, 1), highlight);
 }
 
-void ControlsTest::flaggedCellIsRedOnce()
+void ControlsTest::flaggedCellStaysRedUntilCleared()
 {
     m_table->SetFlaggedCell(2, 3);
     QCOMPARE(m_table->FlaggedCell(), QPoint(3, 2));
@@ -201,10 +201,17 @@ void ControlsTest::flaggedCellIsRedOnce()
     // Only that cell: its neighbour in the row keeps the stripe.
     const QRect neighbour = m_table->CellRect(2, 2);
     QCOMPARE(first.pixelColor(neighbour.left() + 1, neighbour.bottom() - 1), MyListCtrl::STRIPE_COLOUR);
-    QCOMPARE(m_table->FlaggedCell(), QPoint(-1, -1));
 
-    // The next paint shows the normal colours.
-    QCOMPARE(CellPixel(*m_table, 2, 3), MyListCtrl::STRIPE_COLOUR);
+    // Repaints (a message box taking the focus, the row selected) keep the red.
+    QCOMPARE(CellPixel(*m_table, 2, 3), MyListCtrl::FLAGGED_COLOUR);
+    m_table->SetRowSelected(2, true);
+    QCOMPARE(CellPixel(*m_table, 2, 3), MyListCtrl::FLAGGED_COLOUR);
+    QCOMPARE(m_table->FlaggedCell(), QPoint(3, 2));
+
+    // Cleared, the cell shows the normal colours of its selected row.
+    m_table->ClearFlaggedCell();
+    QCOMPARE(m_table->FlaggedCell(), QPoint(-1, -1));
+    QCOMPARE(CellPixel(*m_table, 2, 3), m_table->palette().color(QPalette::Active, QPalette::Highlight));
 }
 
 void ControlsTest::twoSelectedRowsAreCapturedOnHoverColumn()
