@@ -85,8 +85,9 @@ void CParvexDlg::FlushLiveRows()
     if (m_liveRows.empty())
         return;
     const int before = m_resultTable->GetItemCount();
-    m_resultTable->AppendItems(std::move(m_liveRows));
-    m_liveRows.clear();
+    std::vector<QStringList> rows;
+    rows.swap(m_liveRows);
+    m_resultTable->AppendItems(std::move(rows));
     // The newest row is the selected one, in view.
     const int last = m_resultTable->GetItemCount() - 1;
     if (before > 0)
