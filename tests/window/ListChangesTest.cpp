@@ -349,8 +349,11 @@ void ListChangesTest::stockUpdateKeepsARowAddedAfterTheCompute()
     ComputeSmallJob(window);
     // A stock row added after the compute: the update of that plan would
     // rebuild the stock list without it, so it cannot be started.
+    window.show();
     AddStockRowByDialog(window, "NEWSPEC", "5000", "10");
     QVERIFY(!Button(&window, "leftoverButton")->isEnabled());
+    // A picture of the window with its plan out of date, for the eye.
+    QVERIFY(window.grab().save(QString(TREVAK_TEST_OUTPUT_DIR) + "/main-window-out-of-date.png"));
 
     Button(&window, "computeButton")->click();
     ExpectPlanCurrent(window);
@@ -438,6 +441,7 @@ void ListChangesTest::faultyCellStaysRedWhileTheMessageIsOpen()
 
     QCOMPARE(prompts.MessageTexts(), QStringList({"下料 A：\n\n下料长度 > 原料长度 !"}));
     QVERIFY(boxWasActive);
+    QVERIFY(window.grab().save(QString(TREVAK_TEST_OUTPUT_DIR) + "/main-window-faulty-cell.png"));
     QCOMPARE(whileOpen, QList<QColor>({MyListCtrl::FLAGGED_COLOUR, MyListCtrl::FLAGGED_COLOUR}));
     QCOMPARE(flaggedPixel(), MyListCtrl::FLAGGED_COLOUR);  // the box has closed; the red stays
 
