@@ -9,6 +9,7 @@
 
 #include "app/AppResources.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
+#include "support/TableRows.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/controls/Pic_Ctrl.h"
@@ -69,6 +70,7 @@ private slots:
     void cleanup();
 
     void tableOperations();
+    void manyRowsAreAddedInOneStep();
     void tableRowsAreStripedFromRowZero();
     void flaggedCellStaysRedUntilCleared();
     void twoSelectedRowsAreCapturedOnHoverColumn();
@@ -171,6 +173,32 @@ void ControlsTest::tableOperations()
 
     // The client width leaves out the frame: the window computes the column widths from it.
     QCOMPARE(m_table->ClientWidth(), 460 - 2 * m_table->frameWidth());
+}
+
+void ControlsTest::manyRowsAreAddedInOneStep()
+{
+    int insertions = 0;
+    int resets = 0;
+    connect(m_table->model(), &QAbstractItemModel::rowsInserted, m_table, [&] { ++insertions; });
+    connect(m_table->model(), &QAbstractItemModel::modelReset, m_table, [&] { ++resets; });
+
+    // Short rows are filled up with empty cells, long ones cut to the columns.
+    m_table->AppendItems({{"6", "A"}, {"7", "B", "300", "4", "m", "surplus"}, {"8"}});
+    QCOMPARE(insertions, 1);
+    QCOMPARE(m_table->GetItemCount(), 8);
+    QCOMPARE(m_table->GetItemText(4, 1), QStringLiteral("Type_1"));  // the rows before stay
+    QCOMPARE(RowTexts(m_table, 5), QStringList({"6", "A", "", "", ""}));
+    QCOMPARE(RowTexts(m_table, 6), QStringList({"7", "B", "300", "4", "m"}));
+    QCOMPARE(RowTexts(m_table, 7), QStringList({"8", "", "", "", ""}));
+    m_table->AppendItems({});
+    QCOMPARE(insertions, 1);
+
+    m_table->ReplaceAllItems({{"1", "C"}, {"2", "D"}});
+    QCOMPARE(resets, 1);
+    QCOMPARE(m_table->GetItemCount(), 2);
+    QCOMPARE(RowTexts(m_table, 1), QStringList({"2", "D", "", "", ""}));
+    m_table->ReplaceAllItems({});
+    QCOMPARE(m_table->GetItemCount(), 0);
 }
 
 void ControlsTest::tableRowsAreStripedFromRowZero()
