@@ -1,6 +1,11 @@
 #include "workbench/InputLists.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
 #include <limits>
+#include <unordered_map>
 
 void InputLists::AppendCutRow(const MyString& spec, double length, int32_t quantity, const MyString& mark)
 {
@@ -106,20 +111,190 @@ void KeepRows(const std::vector<bool>& keep, A& a, B& b, C& c, D& d)
 
 }  // namespace
 
+namespace {
+
+// A length as a hash key: -0 and +0 are equal lengths and hash alike.
+std::size_t LengthHash(double length)
+{
+    if (length == 0)
+        length = 0;
+    uint64_t bits = 0;
+    std::memcpy(&bits, &length, sizeof bits);
+    return std::hash<uint64_t>()(bits);
+}
+
+std::size_t CombineHash(std::size_t seed, std::size_t value)
+{
+    return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
+}
+
+// Numbers the classes of equal rows in order of their first row: classOf[i]
+// is the class of row i, or NO_CLASS for a row that equals no other row by
+// construction (a NaN length). Rows are equal when `equal` says so; `hash`
+// must agree with it. Expected linear time.
+constexpr std::size_t NO_CLASS = std::numeric_limits<std::size_t>::max();
+
+template <typename Hash, typename Equal>
+std::vector<std::size_t> ClassesOfEqualRows(const std::vector<double>& lengths, Hash hash, Equal equal,
+                                            std::size_t& classCount)
+{
+    const std::size_t n = lengths.size();
+    // Key: the first row of a class; the map finds it through the row's values.
+    std::unordered_map<std::size_t, std::size_t, Hash, Equal> firstRows(n, hash, equal);
+    std::vector<std::size_t> classOf(n, NO_CLASS);
+    classCount = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::isnan(lengths[i]))
+            continue;
+        const auto found = firstRows.emplace(i, classCount);
+        if (found.second)
+            ++classCount;
+        classOf[i] = found.first->second;
+    }
+    return classOf;
+}
+
+// The rows of each class in row order, as one array with offsets.
+struct ClassRows {
+    std::vector<std::size_t> m_offset;  // class c holds m_rows[m_offset[c] .. m_offset[c + 1])
+    std::vector<std::size_t> m_rows;
+};
+
+ClassRows GroupRows(const std::vector<std::size_t>& classOf, std::size_t classCount)
+{
+    ClassRows grouped;
+    grouped.m_offset.assign(classCount + 1, 0);
+    for (const std::size_t c : classOf) {
+        if (c != NO_CLASS)
+            ++grouped.m_offset[c + 1];
+    }
+    for (std::size_t c = 0; c < classCount; ++c)
+        grouped.m_offset[c + 1] += grouped.m_offset[c];
+    grouped.m_rows.resize(grouped.m_offset[classCount]);
+    std::vector<std::size_t> next(grouped.m_offset.begin(), grouped.m_offset.end() - 1);
+    for (std::size_t i = 0; i < classOf.size(); ++i) {
+        if (classOf[i] != NO_CLASS)
+            grouped.m_rows[next[classOf[i]]++] = i;
+    }
+    return grouped;
+}
+
+bool FitsInt32(int64_t value)
+{
+    return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+}
+
+// The pairwise merge of one class of equal cut rows, where some sum would
+// leave 32 bits. Taking each row i in order and offering it every later row j
+// (j joins i when the sum fits) gives the same result as offering each row j,
+// in order, to the rows before it, in order, and letting the first that can
+// take it do so: both decide every pair (i, j) from the same earlier
+// decisions. The first row able to take a quantity q is found in a tree of
+// the rows' minimum and maximum values; a row not yet reached takes nothing.
+class FirstFitTree {
+public:
+    explicit FirstFitTree(std::size_t count)
+    {
+        m_leaves = 1;
+        while (m_leaves < count)
+            m_leaves *= 2;
+        m_min.assign(2 * m_leaves, EMPTY_MIN);
+        m_max.assign(2 * m_leaves, EMPTY_MAX);
+    }
+
+    void Set(std::size_t leaf, int64_t value)
+    {
+        std::size_t node = leaf + m_leaves;
+        m_min[node] = value;
+        m_max[node] = value;
+        for (node /= 2; node >= 1; node /= 2) {
+            m_min[node] = std::min(m_min[2 * node], m_min[2 * node + 1]);
+            m_max[node] = std::max(m_max[2 * node], m_max[2 * node + 1]);
+        }
+    }
+
+    // The first leaf whose value v keeps v + q within 32 bits, or `none`.
+    std::size_t FirstTaking(int64_t q, std::size_t none) const
+    {
+        // q > 0 needs v <= MAX - q; q < 0 needs v >= MIN - q; q == 0 always fits.
+        const int64_t bound = q > 0 ? int64_t(std::numeric_limits<int32_t>::max()) - q
+                                    : int64_t(std::numeric_limits<int32_t>::min()) - q;
+        auto takes = [&](std::size_t node) { return q > 0 ? m_min[node] <= bound : m_max[node] >= bound; };
+        if (!takes(1))
+            return none;
+        std::size_t node = 1;
+        while (node < m_leaves)
+            node = takes(2 * node) ? 2 * node : 2 * node + 1;
+        return node - m_leaves;
+    }
+
+private:
+    static constexpr int64_t EMPTY_MIN = std::numeric_limits<int64_t>::max();
+    static constexpr int64_t EMPTY_MAX = std::numeric_limits<int64_t>::min();
+    std::size_t m_leaves = 1;
+    std::vector<int64_t> m_min;
+    std::vector<int64_t> m_max;
+};
+
+void MergeClassFirstFit(const std::size_t* rows, std::size_t count, std::vector<int32_t>& quantity)
+{
+    FirstFitTree tree(count);
+    tree.Set(0, quantity[rows[0]]);
+    for (std::size_t k = 1; k < count; ++k) {
+        int32_t& q = quantity[rows[k]];
+        if (q != 0) {
+            const std::size_t taker = tree.FirstTaking(q, k);
+            if (taker < k) {
+                int32_t& sum = quantity[rows[taker]];
+                sum = int32_t(int64_t(sum) + q);
+                tree.Set(taker, sum);
+                q = 0;
+            }
+        }
+        tree.Set(k, q);
+    }
+}
+
+}  // namespace
+
 bool InputLists::MergeCutList()
 {
     const std::size_t n = CutRowCount();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (m_cutLength[i] == m_cutLength[j] && m_cutSpec[i] == m_cutSpec[j] && m_cutMark[i] == m_cutMark[j]) {
-                const int64_t sum = int64_t(m_cutQuantity[i]) + m_cutQuantity[j];
-                if (sum > std::numeric_limits<int32_t>::max() || sum < std::numeric_limits<int32_t>::min())
-                    continue;
-                m_cutQuantity[i] = int32_t(sum);
-                m_cutQuantity[j] = 0;
-            }
+    auto hash = [this](std::size_t i) {
+        return CombineHash(CombineHash(LengthHash(m_cutLength[i]), std::hash<MyString>()(m_cutSpec[i])),
+                           std::hash<MyString>()(m_cutMark[i]));
+    };
+    auto equal = [this](std::size_t a, std::size_t b) {
+        return m_cutLength[a] == m_cutLength[b] && m_cutSpec[a] == m_cutSpec[b] && m_cutMark[a] == m_cutMark[b];
+    };
+    std::size_t classCount = 0;
+    const std::vector<std::size_t> classOf = ClassesOfEqualRows(m_cutLength, hash, equal, classCount);
+    const ClassRows grouped = GroupRows(classOf, classCount);
+
+    // Each class of equal rows: the first row takes every later quantity, in
+    // order, as long as each running sum stays within 32 bits (the usual
+    // case). Otherwise the class is merged pair by pair as a row-by-row
+    // comparison would: a sum that would leave 32 bits is not formed.
+    for (std::size_t c = 0; c < classCount; ++c) {
+        const std::size_t* rows = grouped.m_rows.data() + grouped.m_offset[c];
+        const std::size_t count = grouped.m_offset[c + 1] - grouped.m_offset[c];
+        if (count < 2)
+            continue;
+        int64_t sum = m_cutQuantity[rows[0]];
+        bool fits = true;
+        for (std::size_t k = 1; k < count && fits; ++k) {
+            sum += m_cutQuantity[rows[k]];
+            fits = FitsInt32(sum);
         }
+        if (!fits) {
+            MergeClassFirstFit(rows, count, m_cutQuantity);
+            continue;
+        }
+        m_cutQuantity[rows[0]] = int32_t(sum);
+        for (std::size_t k = 1; k < count; ++k)
+            m_cutQuantity[rows[k]] = 0;
     }
+
     std::vector<bool> keep(n);
     for (std::size_t i = 0; i < n; ++i)
         keep[i] = m_cutQuantity[i] > 0;
@@ -130,19 +305,35 @@ bool InputLists::MergeCutList()
 bool InputLists::MergeStockList()
 {
     const std::size_t n = StockRowCount();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (m_stockLength[i] == m_stockLength[j] && m_stockSpec[i] == m_stockSpec[j]) {
-                if (m_stockQuantity[i] < 0 || m_stockQuantity[j] < 0) {
-                    m_stockQuantity[i] = -1;
-                } else {
-                    const int64_t sum = int64_t(m_stockQuantity[i]) + m_stockQuantity[j];
-                    m_stockQuantity[i] = int32_t(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
-                }
-                m_stockQuantity[j] = 0;
+    auto hash = [this](std::size_t i) {
+        return CombineHash(LengthHash(m_stockLength[i]), std::hash<MyString>()(m_stockSpec[i]));
+    };
+    auto equal = [this](std::size_t a, std::size_t b) {
+        return m_stockLength[a] == m_stockLength[b] && m_stockSpec[a] == m_stockSpec[b];
+    };
+    std::size_t classCount = 0;
+    const std::vector<std::size_t> classOf = ClassesOfEqualRows(m_stockLength, hash, equal, classCount);
+    const ClassRows grouped = GroupRows(classOf, classCount);
+
+    // The first row of each class takes every later row in order: unlimited
+    // once either side is, else the sum held to 32 bits. Later rows of a
+    // class then hold 0, so comparing them with each other changes nothing.
+    for (std::size_t c = 0; c < classCount; ++c) {
+        const std::size_t* rows = grouped.m_rows.data() + grouped.m_offset[c];
+        const std::size_t count = grouped.m_offset[c + 1] - grouped.m_offset[c];
+        int32_t& first = m_stockQuantity[rows[0]];
+        for (std::size_t k = 1; k < count; ++k) {
+            int32_t& later = m_stockQuantity[rows[k]];
+            if (first < 0 || later < 0) {
+                first = -1;
+            } else {
+                const int64_t sum = int64_t(first) + later;
+                first = int32_t(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
             }
+            later = 0;
         }
     }
+
     std::vector<bool> keep(n);
     for (std::size_t i = 0; i < n; ++i)
         keep[i] = m_stockQuantity[i] != 0;

@@ -9,6 +9,7 @@
 
 #include "app/AppResources.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
+#include "support/TableRows.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/controls/Pic_Ctrl.h"
@@ -69,8 +70,9 @@ private slots:
     void cleanup();
 
     void tableOperations();
+    void manyRowsAreAddedInOneStep();
     void tableRowsAreStripedFromRowZero();
-    void flaggedCellIsRedOnce();
+    void flaggedCellStaysRedUntilCleared();
     void twoSelectedRowsAreCapturedOnHoverColumn();
     void oneSelectedRowCapturesNothing();
     void nonHoverColumnOrUnselectedRowCapturesNothing();
@@ -173,6 +175,32 @@ void ControlsTest::tableOperations()
     QCOMPARE(m_table->ClientWidth(), 460 - 2 * m_table->frameWidth());
 }
 
+void ControlsTest::manyRowsAreAddedInOneStep()
+{
+    int insertions = 0;
+    int resets = 0;
+    connect(m_table->model(), &QAbstractItemModel::rowsInserted, m_table, [&] { ++insertions; });
+    connect(m_table->model(), &QAbstractItemModel::modelReset, m_table, [&] { ++resets; });
+
+    // Short rows are filled up with empty cells, long ones cut to the columns.
+    m_table->AppendItems({{"6", "A"}, {"7", "B", "300", "4", "m", "surplus"}, {"8"}});
+    QCOMPARE(insertions, 1);
+    QCOMPARE(m_table->GetItemCount(), 8);
+    QCOMPARE(m_table->GetItemText(4, 1), QStringLiteral("Type_1"));  // the rows before stay
+    QCOMPARE(RowTexts(m_table, 5), QStringList({"6", "A", "", "", ""}));
+    QCOMPARE(RowTexts(m_table, 6), QStringList({"7", "B", "300", "4", "m"}));
+    QCOMPARE(RowTexts(m_table, 7), QStringList({"8", "", "", "", ""}));
+    m_table->AppendItems({});
+    QCOMPARE(insertions, 1);
+
+    m_table->ReplaceAllItems({{"1", "C"}, {"2", "D"}});
+    QCOMPARE(resets, 1);
+    QCOMPARE(m_table->GetItemCount(), 2);
+    QCOMPARE(RowTexts(m_table, 1), QStringList({"2", "D", "", "", ""}));
+    m_table->ReplaceAllItems({});
+    QCOMPARE(m_table->GetItemCount(), 0);
+}
+
 void ControlsTest::tableRowsAreStripedFromRowZero()
 {
     const QColor base = m_table->palette().color(QPalette::Active, QPalette::Base);
@@ -189,7 +217,7 @@ void ControlsTest::tableRowsAreStripedFromRowZero()
     QCOMPARE(m_table->CellBackground(2, 1), highlight);
 }
 
-void ControlsTest::flaggedCellIsRedOnce()
+void ControlsTest::flaggedCellStaysRedUntilCleared()
 {
     m_table->SetFlaggedCell(2, 3);
     QCOMPARE(m_table->FlaggedCell(), QPoint(3, 2));
@@ -201,10 +229,17 @@ void ControlsTest::flaggedCellIsRedOnce()
     // Only that cell: its neighbour in the row keeps the stripe.
     const QRect neighbour = m_table->CellRect(2, 2);
     QCOMPARE(first.pixelColor(neighbour.left() + 1, neighbour.bottom() - 1), MyListCtrl::STRIPE_COLOUR);
-    QCOMPARE(m_table->FlaggedCell(), QPoint(-1, -1));
 
-    // The next paint shows the normal colours.
-    QCOMPARE(CellPixel(*m_table, 2, 3), MyListCtrl::STRIPE_COLOUR);
+    // Repaints (a message box taking the focus, the row selected) keep the red.
+    QCOMPARE(CellPixel(*m_table, 2, 3), MyListCtrl::FLAGGED_COLOUR);
+    m_table->SetRowSelected(2, true);
+    QCOMPARE(CellPixel(*m_table, 2, 3), MyListCtrl::FLAGGED_COLOUR);
+    QCOMPARE(m_table->FlaggedCell(), QPoint(3, 2));
+
+    // Cleared, the cell shows the normal colours of its selected row.
+    m_table->ClearFlaggedCell();
+    QCOMPARE(m_table->FlaggedCell(), QPoint(-1, -1));
+    QCOMPARE(CellPixel(*m_table, 2, 3), m_table->palette().color(QPalette::Active, QPalette::Highlight));
 }
 
 void ControlsTest::twoSelectedRowsAreCapturedOnHoverColumn()

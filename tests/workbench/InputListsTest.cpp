@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "workbench/InputLists.h"
 
@@ -104,4 +107,173 @@ TEST(InputLists, RowOperationsKeepTheArraysParallel)
     EXPECT_EQ(lists.m_cutMark[0], u"y");
     EXPECT_EQ(lists.m_cutQuantity[1], 1);
     EXPECT_EQ(lists.m_cutMark.size(), lists.m_cutQuantity.size());
+}
+
+namespace {
+
+// The row-by-row merges as first written: every row compared with every later
+// row. The hashed merges must give the same lists.
+void PairwiseMergeCut(InputLists& l)
+{
+    const std::size_t n = l.CutRowCount();
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (l.m_cutLength[i] == l.m_cutLength[j] && l.m_cutSpec[i] == l.m_cutSpec[j]
+                && l.m_cutMark[i] == l.m_cutMark[j]) {
+                const int64_t sum = int64_t(l.m_cutQuantity[i]) + l.m_cutQuantity[j];
+                if (sum > std::numeric_limits<int32_t>::max() || sum < std::numeric_limits<int32_t>::min())
+                    continue;
+                l.m_cutQuantity[i] = int32_t(sum);
+                l.m_cutQuantity[j] = 0;
+            }
+        }
+    }
+    for (std::size_t i = n; i-- > 0;) {
+        if (l.m_cutQuantity[i] <= 0)
+            l.RemoveCutRow(i);
+    }
+}
+
+void PairwiseMergeStock(InputLists& l)
+{
+    const std::size_t n = l.StockRowCount();
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (l.m_stockLength[i] == l.m_stockLength[j] && l.m_stockSpec[i] == l.m_stockSpec[j]) {
+                if (l.m_stockQuantity[i] < 0 || l.m_stockQuantity[j] < 0) {
+                    l.m_stockQuantity[i] = -1;
+                } else {
+                    const int64_t sum = int64_t(l.m_stockQuantity[i]) + l.m_stockQuantity[j];
+                    l.m_stockQuantity[i] = int32_t(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
+                }
+                l.m_stockQuantity[j] = 0;
+            }
+        }
+    }
+    for (std::size_t i = n; i-- > 0;) {
+        if (l.m_stockQuantity[i] == 0)
+            l.RemoveStockRow(i);
+    }
+}
+
+// Lengths compared bit for bit, so that a NaN matches a NaN and -0 is told from +0.
+std::vector<uint64_t> Bits(const std::vector<double>& lengths)
+{
+    std::vector<uint64_t> bits;
+    for (double length : lengths) {
+        uint64_t b = 0;
+        std::memcpy(&b, &length, sizeof b);
+        bits.push_back(b);
+    }
+    return bits;
+}
+
+void ExpectSameLists(const InputLists& hashed, const InputLists& pairwise, const std::string& what)
+{
+    EXPECT_EQ(Bits(hashed.m_cutLength), Bits(pairwise.m_cutLength)) << what;
+    EXPECT_EQ(hashed.m_cutQuantity, pairwise.m_cutQuantity) << what;
+    EXPECT_EQ(hashed.m_cutSpec, pairwise.m_cutSpec) << what;
+    EXPECT_EQ(hashed.m_cutMark, pairwise.m_cutMark) << what;
+    EXPECT_EQ(Bits(hashed.m_stockLength), Bits(pairwise.m_stockLength)) << what;
+    EXPECT_EQ(hashed.m_stockQuantity, pairwise.m_stockQuantity) << what;
+    EXPECT_EQ(hashed.m_stockSpec, pairwise.m_stockSpec) << what;
+    EXPECT_EQ(hashed.m_stockPriority, pairwise.m_stockPriority) << what;
+}
+
+// Random lists from few values, so that many rows are equal. `huge` draws
+// quantities near the 32-bit limit (both signs), where sums are refused.
+InputLists RandomLists(std::mt19937& random, std::size_t rows, bool huge)
+{
+    const std::vector<double> lengths = {100, 250.5, 0.0, -0.0, 6000, std::numeric_limits<double>::quiet_NaN(), -5};
+    const std::vector<MyString> specs = {u"A", u"a", u"Ф121x6.0", u""};
+    const std::vector<MyString> marks = {u"", u"订单1", u"订单2"};
+    std::uniform_int_distribution<std::size_t> pick(0, 1000);
+    std::uniform_int_distribution<int32_t> small(-3, 9);
+    std::uniform_int_distribution<int32_t> big(-2147483647 - 1, 2147483647);
+    std::uniform_int_distribution<int32_t> nearLimit(1500000000, 2147483647);
+    auto quantity = [&]() -> int32_t {
+        if (!huge)
+            return small(random);
+        switch (pick(random) % 4) {
+        case 0:
+            return small(random);
+        case 1:
+            return nearLimit(random);
+        case 2:
+            return -nearLimit(random);
+        default:
+            return big(random);
+        }
+    };
+    InputLists lists;
+    for (std::size_t i = 0; i < rows; ++i) {
+        lists.AppendCutRow(specs[pick(random) % specs.size()], lengths[pick(random) % lengths.size()], quantity(),
+                           marks[pick(random) % marks.size()]);
+        lists.AppendStockRow(specs[pick(random) % specs.size()], lengths[pick(random) % lengths.size()], quantity(),
+                             int32_t(pick(random) % 2));
+    }
+    return lists;
+}
+
+}  // namespace
+
+TEST(MergeLists, HashedMergesEqualThePairwiseMergesOnRandomLists)
+{
+    std::mt19937 random(20260430);
+    for (int round = 0; round < 400; ++round) {
+        const bool huge = round % 2 == 1;
+        const std::size_t rows = 1 + std::size_t(round % 60);
+        InputLists hashed = RandomLists(random, rows, huge);
+        InputLists pairwise = hashed;
+        const bool cutChanged = hashed.MergeCutList();
+        const bool stockChanged = hashed.MergeStockList();
+        const std::size_t cutRows = pairwise.CutRowCount();
+        const std::size_t stockRows = pairwise.StockRowCount();
+        PairwiseMergeCut(pairwise);
+        PairwiseMergeStock(pairwise);
+        const std::string what = "round " + std::to_string(round);
+        EXPECT_EQ(cutChanged, pairwise.CutRowCount() != cutRows) << what;
+        EXPECT_EQ(stockChanged, pairwise.StockRowCount() != stockRows) << what;
+        ExpectSameLists(hashed, pairwise, what);
+    }
+}
+
+TEST(MergeCutList, RefusedSumsFollowTheRowByRowOrder)
+{
+    // Row by row: the first row (2e9) refuses the second (4e9 leaves 32
+    // bits), takes the third (0.5e9) and the fourth (0.6e9), refuses the
+    // last (2.6e9). The second row refuses the last as well; the third,
+    // emptied, then takes it. Three rows remain: 0.6e9, 2e9, 2e9.
+    InputLists lists =
+        CutRows({{u"A", 100, 2000000000, u""}, {u"A", 100, 2000000000, u""}, {u"A", 100, -1500000000, u""},
+                 {u"A", 100, 100000000, u""}, {u"A", 100, 2000000000, u""}});
+    InputLists pairwise = lists;
+    PairwiseMergeCut(pairwise);
+    lists.MergeCutList();
+    EXPECT_EQ(lists.m_cutQuantity, std::vector<int32_t>({600000000, 2000000000, 2000000000}));
+    ExpectSameLists(lists, pairwise, "refused sums");
+}
+
+TEST(MergeCutList, AnEmptiedRowTakesARefusedQuantityAtItsOwnPlace)
+{
+    // Rows 0, 1 and 3 are equal (row 2 has another mark). Row 1 joins row 0
+    // (2e9 + 5 fits) and is left at 0; row 3 is refused by row 0 and taken by
+    // the emptied row 1, so its quantity appears before the marked row.
+    InputLists lists =
+        CutRows({{u"A", 7, 2000000000, u""}, {u"A", 7, 5, u""}, {u"A", 7, 7, u"x"}, {u"A", 7, 2000000000, u""}});
+    lists.MergeCutList();
+    ASSERT_EQ(lists.CutRowCount(), 3u);
+    EXPECT_EQ(lists.m_cutQuantity, std::vector<int32_t>({2000000005, 2000000000, 7}));
+    EXPECT_EQ(lists.m_cutMark, std::vector<MyString>({u"", u"", u"x"}));
+}
+
+TEST(MergeLists, ZeroAndMinusZeroAreOneLength)
+{
+    InputLists lists = CutRows({{u"A", 0.0, 2, u""}, {u"A", -0.0, 3, u""}});
+    lists.AppendStockRow(u"A", -0.0, 4, 0);
+    lists.AppendStockRow(u"A", 0.0, 5, 1);
+    lists.MergeCutList();
+    lists.MergeStockList();
+    EXPECT_EQ(lists.m_cutQuantity, std::vector<int32_t>({5}));
+    EXPECT_EQ(lists.m_stockQuantity, std::vector<int32_t>({9}));
 }

@@ -95,6 +95,37 @@ int ListCtrlModel::InsertRow(int row, const QString& text0)
     return row;
 }
 
+QStringList ListCtrlModel::Padded(QStringList texts) const
+{
+    while (texts.size() < columnCount())
+        texts << QString();
+    while (texts.size() > columnCount())
+        texts.removeLast();
+    return texts;
+}
+
+void ListCtrlModel::AppendRows(std::vector<QStringList> rows)
+{
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    m_rows.reserve(m_rows.size() + rows.size());
+    for (QStringList& row : rows)
+        m_rows.push_back(Padded(std::move(row)));
+    endInsertRows();
+}
+
+void ListCtrlModel::ResetRows(std::vector<QStringList> rows)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_rows.reserve(rows.size());
+    for (QStringList& row : rows)
+        m_rows.push_back(Padded(std::move(row)));
+    endResetModel();
+}
+
 bool ListCtrlModel::SetText(int row, int column, const QString& text)
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
@@ -143,9 +174,6 @@ public:
         const int row = index.row();
         const int column = index.column();
         const bool selected = m_table->IsRowSelected(row);
-        if (m_table->m_flaggedCell == MyListCtrl::Cell{row, column}) {
-            m_table->NoteFlaggedCellPainted();
-        }
         const QPalette& palette = m_table->palette();
         const QColor text = palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text);
 
@@ -256,6 +284,16 @@ int MyListCtrl::GetItemCount() const
     return m_items->rowCount();
 }
 
+void MyListCtrl::AppendItems(std::vector<QStringList> rows)
+{
+    m_items->AppendRows(std::move(rows));
+}
+
+void MyListCtrl::ReplaceAllItems(std::vector<QStringList> rows)
+{
+    m_items->ResetRows(std::move(rows));
+}
+
 void MyListCtrl::SetRowSelected(int row, bool selected)
 {
     if (row < 0 || row >= model()->rowCount() || model()->columnCount() == 0) {
@@ -348,6 +386,15 @@ void MyListCtrl::SetFlaggedCell(int row, int column)
     }
 }
 
+void MyListCtrl::ClearFlaggedCell()
+{
+    const QModelIndex index = model()->index(m_flaggedCell.row, m_flaggedCell.column);
+    m_flaggedCell = Cell{};
+    if (index.isValid()) {
+        update(index);
+    }
+}
+
 void MyListCtrl::ReselectCapturedRows()
 {
     for (int row : m_batchRows) {
@@ -435,17 +482,6 @@ QColor MyListCtrl::CellBackground(int row, int column) const
         background = HIGHLIGHT_COLOUR;
     }
     return background;
-}
-
-void MyListCtrl::paintEvent(QPaintEvent* event)
-{
-    m_flagPainted = false;
-    QTableView::paintEvent(event);
-    if (m_flagPainted) {
-        // Red once: the next paint of the cell shows its normal colours.
-        m_flaggedCell = Cell{};
-        m_flagPainted = false;
-    }
 }
 
 void MyListCtrl::mouseMoveEvent(QMouseEvent* event)

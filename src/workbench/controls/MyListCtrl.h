@@ -25,19 +25,26 @@ public:
 
     int InsertColumn(int column, const QString& heading, Qt::Alignment alignment);
     int InsertRow(int row, const QString& text0);
+    // Appends rows of texts (one per column, missing ones empty) in one step,
+    // so that a view lays itself out once for all of them.
+    void AppendRows(std::vector<QStringList> rows);
+    // Replaces every row in one step.
+    void ResetRows(std::vector<QStringList> rows);
     bool SetText(int row, int column, const QString& text);
     QString Text(int row, int column) const;
     bool RemoveRow(int row);
     void RemoveAllRows();
 
 private:
+    QStringList Padded(QStringList texts) const;
+
     QStringList m_headings;
     std::vector<Qt::Alignment> m_alignments;
     std::vector<QStringList> m_rows;  // one text per column
 };
 
 // The owner-drawn table of the cut, stock and result lists. Rows are striped
-// (row 0 grey), one flagged cell is painted red once, and while two or more
+// (row 0 grey), one flagged cell is painted red until it is cleared, and while two or more
 // rows are selected and the pointer rests on a hover-column cell of one of
 // them, those cells of all selected rows are highlighted and the rows are
 // captured for a batch edit.
@@ -69,6 +76,9 @@ public:
     bool DeleteItem(int row);
     void DeleteAllItems();
     int GetItemCount() const;
+    // Many rows at once (texts per column): one layout instead of one per row.
+    void AppendItems(std::vector<QStringList> rows);
+    void ReplaceAllItems(std::vector<QStringList> rows);
 
     // Selection (whole rows, several at once).
     void SetRowSelected(int row, bool selected);
@@ -90,8 +100,10 @@ public:
     // Hover columns, flagged cell and the batch capture.
     void AddHoverColumn(int column);
     const std::vector<int>& HoverColumns() const { return m_hoverColumns; }
+    // The faulty cell stays red, whatever repaints it, until it is cleared.
     void SetFlaggedCell(int row, int column);
-    // The flagged cell still waiting to be painted; (-1, -1) when none.
+    void ClearFlaggedCell();
+    // The flagged cell: x column, y row; (-1, -1) when none.
     QPoint FlaggedCell() const { return QPoint(m_flaggedCell.column, m_flaggedCell.row); }
     // The qualifying cell under the pointer: x column, y row; (-1, -1) when none.
     QPoint HoverCell() const { return QPoint(m_hoverCell.column, m_hoverCell.row); }
@@ -118,7 +130,6 @@ signals:
     void deletePressed();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -138,13 +149,10 @@ private:
     bool IsHoverColumn(int column) const;
     bool IsCaptured(int row) const;
     void RepaintCapturedCells(int column);
-    // Called by the delegate when it painted the flagged cell.
-    void NoteFlaggedCellPainted() { m_flagPainted = true; }
 
     ListCtrlModel* m_items;
     Cell m_flaggedCell;
     Cell m_hoverCell;
     std::vector<int> m_batchRows;
     std::vector<int> m_hoverColumns;
-    bool m_flagPainted = false;
 };

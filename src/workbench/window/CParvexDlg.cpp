@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include "app/AppFolders.h"
 #include "app/AppResources.h"
@@ -34,6 +36,7 @@ std::array<bool, 5> g_stockSortAscending{};
 std::array<bool, 7> g_resultSortAscending{};
 std::vector<int32_t> g_savedEnabled;
 const MyString DEFAULT_SPEC = u"Ф121x6.0";
+const QString PLAN_OUT_OF_DATE_TEXT = QStringLiteral("数据已修改，请重新优化计算");
 
 namespace {
 
@@ -111,6 +114,7 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     FillResultTable();
     ReadControls();
     EnableOutputButtons(!g_job.m_groups.empty());
+    ConnectChangeNotices();
 }
 
 CParvexDlg::~CParvexDlg()
@@ -240,6 +244,16 @@ void CParvexDlg::CreateControls()
 
     m_cutTable->setToolTip(TABLE_TIP);
     m_stockTable->setToolTip(TABLE_TIP);
+
+    // Inside the result table, not a control of the window: shown in place
+    // of a plan that no longer matches the data.
+    m_outOfDateLabel = new QLabel(PLAN_OUT_OF_DATE_TEXT, m_resultTable->viewport());
+    m_outOfDateLabel->setObjectName(QStringLiteral("outOfDateLabel"));
+    m_outOfDateLabel->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    m_outOfDateLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* overResult = new QVBoxLayout(m_resultTable->viewport());
+    overResult->addWidget(m_outOfDateLabel, 0, Qt::AlignCenter);
+    m_outOfDateLabel->hide();
 }
 
 void CParvexDlg::CreateColumns()
@@ -336,6 +350,67 @@ void CParvexDlg::EnableOutputButtons(bool enabled)
 }
 
 // ---------------------------------------------------------------------------
+// Changes
+
+void CParvexDlg::ConnectChangeNotices()
+{
+    // Connected once the start has shown the settings: only what the user
+    // does afterwards is a change.
+    m_saveTimer = new QTimer(this);
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(PARAMETER_SAVE_DELAY_MS);
+    connect(m_saveTimer, &QTimer::timeout, this, [this] { SaveQuietly(); });
+    // A field's member follows its text while the text is a number, so the
+    // last number typed is what gets saved.
+    for (QLineEdit* field : {m_trimEdit, m_kerfEdit}) {
+        double& member = field == m_trimEdit ? m_trimLength : m_kerfWidth;
+        connect(field, &QLineEdit::textEdited, this, [this, &member](const QString& text) {
+            double value = 0;
+            if (ParseNumberText(text, value))
+                member = value;
+            NoteChange(ChangeKind::Parameters);
+        });
+    }
+    connect(m_speedSlider, &QSlider::valueChanged, this, [this] { NoteChange(ChangeKind::Parameters); });
+    connect(m_kindsCombo, QOverload<int>::of(&QComboBox::activated), this,
+            [this] { NoteChange(ChangeKind::Parameters); });
+}
+
+void CParvexDlg::NoteChange(ChangeKind kind)
+{
+    m_cutTable->ClearFlaggedCell();
+    m_stockTable->ClearFlaggedCell();
+    MarkPlanOutOfDate();
+    if (kind == ChangeKind::Parameters)
+        m_saveTimer->start();
+    else
+        SaveQuietly();
+}
+
+void CParvexDlg::MarkPlanOutOfDate()
+{
+    // Before a first compute, or after one that failed, there is nothing to
+    // take back.
+    if (m_resultTable->GetItemCount() == 0)
+        return;
+    m_planOutOfDate = true;
+    m_resultTable->DeleteAllItems();
+    m_outOfDateLabel->show();
+    EnableOutputButtons(false);
+}
+
+void CParvexDlg::SaveQuietly()
+{
+    if (m_saveTimer)
+        m_saveTimer->stop();
+    // The trim and kerf members hold the last number their fields held.
+    m_maxLengthKinds = std::max(0, m_kindsCombo->currentIndex());
+    m_speedLevel = m_speedSlider->value();
+    // A file that cannot be written is reported when the window closes.
+    SaveSettings();
+}
+
+// ---------------------------------------------------------------------------
 // Parameters
 
 bool CParvexDlg::ReadControls()
@@ -405,6 +480,8 @@ bool CParvexDlg::CloseWindow(bool stayOnBadField)
     // when the window closes anyway.
     if (!ReadControls() && stayOnBadField)
         return false;
+    if (m_saveTimer)
+        m_saveTimer->stop();
     g_resultWindow = nullptr;
     if (!SaveSettings())
         AppPrompts().Message(SAVE_FAILED_MESSAGE.arg(SettingsPath()), this);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include "engine/Job.h"
 #include "workbench/InputLists.h"
@@ -19,6 +21,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QSlider;
+class QTimer;
 enum class CommandIcon;
 
 // The values the next add dialog of the cut list offers.
@@ -56,6 +59,20 @@ constexpr int PARAMETER_SELECTION = 20;
 // The specification offered when neither list has a row to copy.
 extern const MyString DEFAULT_SPEC;
 
+// What a user changed: a list (saved at once) or a parameter field (saved
+// once the typing has paused).
+enum class ChangeKind { Lists, Parameters };
+
+// The line the result table shows once its plan no longer matches the data.
+extern const QString PLAN_OUT_OF_DATE_TEXT;
+
+// During a run the window dispatches waiting events at most this often, and
+// moves the progress bar at most this often, however often the engine checks.
+constexpr std::chrono::milliseconds DISPATCH_INTERVAL{40};
+constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
+// Typing in a parameter field is saved once it has paused this long.
+constexpr int PARAMETER_SAVE_DELAY_MS = 500;
+
 // The main window: the two input lists with their tables, the cutting
 // parameters, the result table and every command of the program. It is also
 // the window side of an optimisation run (g_resultWindow while computing).
@@ -76,6 +93,14 @@ public:
     void ShowMembers();
     // "结果输出" and "剩料输出".
     void EnableOutputButtons(bool enabled);
+
+    // --- Changes ------------------------------------------------------------
+    // Every change a user makes to a list or a parameter ends here: a plan on
+    // show no longer matches (the table says so and the output commands are
+    // disabled until the next compute), a flagged cell is cleared, and the
+    // lists and parameters are saved, so that a crash or a kill loses nothing.
+    void NoteChange(ChangeKind kind);
+    bool PlanOutOfDate() const { return m_planOutOfDate; }
 
     // --- Input tables -------------------------------------------------------
     void RefillCutTable();
@@ -169,6 +194,8 @@ public:
     InputLists m_lists;
     // The record read at start: carries the reserved integer back to the file.
     SettingsRecord m_settings;
+    // Over the result table while its plan is out of date.
+    QLabel* m_outOfDateLabel = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -211,5 +238,18 @@ private:
     void OnAboutCommand();
     void OnResultDoubleClick(int row);
 
+    // Saves the lists and parameters (a field that does not hold a number
+    // gives its last number) without a message.
+    void SaveQuietly();
+    void MarkPlanOutOfDate();
+    void ConnectChangeNotices();
+    // Live rows wait here and reach the table together, at most once per dispatch.
+    void FlushLiveRows();
+
     bool m_closed = false;
+    bool m_planOutOfDate = false;
+    QTimer* m_saveTimer = nullptr;
+    std::vector<QStringList> m_liveRows;
+    std::chrono::steady_clock::time_point m_lastDispatch;
+    std::chrono::steady_clock::time_point m_lastStep;
 };

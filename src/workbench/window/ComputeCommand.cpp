@@ -4,10 +4,12 @@
 #include <chrono>
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QString>
 
 #include "app/Prompts.h"
+#include "engine/Messages.h"
 #include "engine/ResultText.h"
 #include "engine/Run.h"
 #include "reports/FormatLength.h"
@@ -29,16 +31,45 @@ QString CompletionMessage(double seconds)
     return QStringLiteral("下料优化完成--耗时 %1 秒 !").arg(QString::fromStdString(FormatFixed(seconds, 1)));
 }
 
+// Passes the run's messages on while the window is open. A run ended by
+// closing the window says nothing more: its window is gone, and a message box
+// without it would stand alone on the desktop.
+class OpenWindowMessages : public MessageSink {
+public:
+    explicit OpenWindowMessages(const bool& windowClosed) : m_windowClosed(windowClosed), m_next(g_messageSink)
+    {
+        g_messageSink = this;
+    }
+    ~OpenWindowMessages() override { g_messageSink = m_next; }
+    OpenWindowMessages(const OpenWindowMessages&) = delete;
+    OpenWindowMessages& operator=(const OpenWindowMessages&) = delete;
+
+    void ShowMessage(const std::u16string& text) override
+    {
+        if (!m_windowClosed && m_next)
+            m_next->ShowMessage(text);
+    }
+
+private:
+    const bool& m_windowClosed;
+    MessageSink* m_next;
+};
+
 }  // namespace
 
 void CParvexDlg::ComputePlan()
 {
+    // The red of a cell flagged by the last compute lasts until this one.
+    m_cutTable->ClearFlaggedCell();
+    m_stockTable->ClearFlaggedCell();
     if (!ReadControls())
         return;
     if (m_lists.MergeCutList())
         RefillCutTable();
     if (m_lists.MergeStockList())
         RefillStockTable();
+    // The lists as they go into the run are on disk before it starts.
+    SaveQuietly();
     if (m_trimLength < 0)
         return RefuseField(this, m_trimEdit, TRIM_MESSAGE, PARAMETER_SELECTION);
     if (m_kerfWidth < 0)
@@ -50,12 +81,21 @@ void CParvexDlg::ComputePlan()
 
     g_resultWindow = this;
     m_resultTable->DeleteAllItems();
+    m_planOutOfDate = false;
+    m_outOfDateLabel->hide();
     EnableOutputButtons(false);
     LoadJob(g_job, m_lists, m_trimLength, m_kerfWidth, m_maxLengthKinds, m_speedLevel);
 
     const auto started = std::chrono::steady_clock::now();
     JobError error;
-    const bool planned = RunOptimisation(g_job, error);
+    bool planned = false;
+    {
+        const OpenWindowMessages messages(m_closed);
+        planned = RunOptimisation(g_job, error);
+    }
+    // Closed during the run: the lists are saved and nothing more is shown.
+    if (m_closed)
+        return;
     if (!planned) {
         ReportJobError(error);
         return;
@@ -138,16 +178,34 @@ void CParvexDlg::ReportJobError(const JobError& error)
 
 void CParvexDlg::DispatchPending()
 {
+    // The engine may check very often; the window answers a click, repaints
+    // and shows the rows found so far once per interval, so that a run costs
+    // little more than without a window. The first rows of a run are shown
+    // at once.
+    const bool firstRows = !m_liveRows.empty() && m_resultTable->GetItemCount() == 0;
+    if (!firstRows && std::chrono::steady_clock::now() - m_lastDispatch < DISPATCH_INTERVAL)
+        return;
+    FlushLiveRows();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_lastDispatch = std::chrono::steady_clock::now();
 }
 
 void CParvexDlg::StepProgress()
 {
+    // An activity indicator: one step per interval at most.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastStep < PROGRESS_INTERVAL)
+        return;
+    m_lastStep = now;
     m_progress->StepIt();
 }
 
 void CParvexDlg::BeginRun()
 {
+    // The first check of a run dispatches and steps at once.
+    m_lastDispatch = std::chrono::steady_clock::now() - std::chrono::hours(1);
+    m_lastStep = m_lastDispatch;
+    m_liveRows.clear();
     m_progress->SetRange(0, 100);
     m_progress->SetStep(10);
     m_progress->SetPos(0);
@@ -165,6 +223,7 @@ void CParvexDlg::BeginRun()
 
 void CParvexDlg::EndRun()
 {
+    FlushLiveRows();
     m_progress->hide();
     m_interruptButton->hide();
     for (Pic_Button* button : ListButtons())

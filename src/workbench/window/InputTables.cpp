@@ -48,6 +48,18 @@ void RenumberRows(MyListCtrl* table)
         table->SetItemText(row, 0, QString::number(row + 1));
 }
 
+QStringList CutRowTexts(const InputLists& l, std::size_t i)
+{
+    return {QString::number(i + 1), ToQString(l.m_cutSpec[i]), LengthText(l.m_cutLength[i]),
+            QString::number(l.m_cutQuantity[i]), ToQString(l.m_cutMark[i])};
+}
+
+QStringList StockRowTexts(const InputLists& l, std::size_t i)
+{
+    return {QString::number(i + 1), ToQString(l.m_stockSpec[i]), LengthText(l.m_stockLength[i]),
+            StockQuantityText(l.m_stockQuantity[i]), PriorityText(l.m_stockPriority[i])};
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -55,42 +67,39 @@ void RenumberRows(MyListCtrl* table)
 
 void CParvexDlg::RefillCutTable()
 {
-    m_cutTable->DeleteAllItems();
-    for (std::size_t i = 0; i < m_lists.CutRowCount(); ++i) {
-        const int row = m_cutTable->InsertItem(static_cast<int>(i), QString::number(i + 1));
-        ShowCutRow(row);
-    }
+    // All rows in one step: a long list costs one layout, not one per row.
+    std::vector<QStringList> rows;
+    rows.reserve(m_lists.CutRowCount());
+    for (std::size_t i = 0; i < m_lists.CutRowCount(); ++i)
+        rows.push_back(CutRowTexts(m_lists, i));
+    m_cutTable->ReplaceAllItems(std::move(rows));
 }
 
 void CParvexDlg::RefillStockTable()
 {
-    m_stockTable->DeleteAllItems();
-    for (std::size_t i = 0; i < m_lists.StockRowCount(); ++i) {
-        const int row = m_stockTable->InsertItem(static_cast<int>(i), QString::number(i + 1));
-        ShowStockRow(row);
-    }
+    std::vector<QStringList> rows;
+    rows.reserve(m_lists.StockRowCount());
+    for (std::size_t i = 0; i < m_lists.StockRowCount(); ++i)
+        rows.push_back(StockRowTexts(m_lists, i));
+    m_stockTable->ReplaceAllItems(std::move(rows));
 }
 
 void CParvexDlg::ShowCutRow(int row)
 {
     if (!ValidRow(row, m_lists.CutRowCount()))
         return;
-    const std::size_t i = static_cast<std::size_t>(row);
-    m_cutTable->SetItemText(row, 1, ToQString(m_lists.m_cutSpec[i]));
-    m_cutTable->SetItemText(row, 2, LengthText(m_lists.m_cutLength[i]));
-    m_cutTable->SetItemText(row, 3, QString::number(m_lists.m_cutQuantity[i]));
-    m_cutTable->SetItemText(row, 4, ToQString(m_lists.m_cutMark[i]));
+    const QStringList texts = CutRowTexts(m_lists, static_cast<std::size_t>(row));
+    for (int column = 1; column < texts.size(); ++column)
+        m_cutTable->SetItemText(row, column, texts[column]);
 }
 
 void CParvexDlg::ShowStockRow(int row)
 {
     if (!ValidRow(row, m_lists.StockRowCount()))
         return;
-    const std::size_t i = static_cast<std::size_t>(row);
-    m_stockTable->SetItemText(row, 1, ToQString(m_lists.m_stockSpec[i]));
-    m_stockTable->SetItemText(row, 2, LengthText(m_lists.m_stockLength[i]));
-    m_stockTable->SetItemText(row, 3, StockQuantityText(m_lists.m_stockQuantity[i]));
-    m_stockTable->SetItemText(row, 4, PriorityText(m_lists.m_stockPriority[i]));
+    const QStringList texts = StockRowTexts(m_lists, static_cast<std::size_t>(row));
+    for (int column = 1; column < texts.size(); ++column)
+        m_stockTable->SetItemText(row, column, texts[column]);
 }
 
 // ---------------------------------------------------------------------------
@@ -124,6 +133,7 @@ void CParvexDlg::AddCutItem()
     const int last = m_cutTable->GetItemCount() - 1;
     m_cutTable->SetRowSelected(last, true);
     m_cutTable->EnsureVisible(last);
+    NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::AddStockItem()
@@ -155,6 +165,7 @@ void CParvexDlg::AddStockItem()
     const int last = m_stockTable->GetItemCount() - 1;
     m_stockTable->SetRowSelected(last, true);
     m_stockTable->EnsureVisible(last);
+    NoteChange(ChangeKind::Lists);
 }
 
 int CParvexDlg::ColumnUnderPointer(const MyListCtrl* table, int row) const
@@ -188,6 +199,7 @@ void CParvexDlg::EditCutRow(int row)
     m_lists.m_cutQuantity[i] = g_lastCutEntry.quantity;
     m_lists.m_cutMark[i] = g_lastCutEntry.mark;
     ShowCutRow(row);
+    NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::EditStockRow(int row)
@@ -210,6 +222,7 @@ void CParvexDlg::EditStockRow(int row)
     m_lists.m_stockQuantity[i] = g_lastStockEntry.quantity;
     m_lists.m_stockPriority[i] = g_lastStockEntry.priority;
     ShowStockRow(row);
+    NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::OnCutDoubleClick(int row)
@@ -258,38 +271,50 @@ void CParvexDlg::OnStockSelectionChanged()
 
 void CParvexDlg::DeleteSelectedCutRows()
 {
+    bool deleted = false;
     for (int row = m_cutTable->GetItemCount() - 1; row >= 0; --row) {
         if (!m_cutTable->IsRowSelected(row))
             continue;
         if (ValidRow(row, m_lists.CutRowCount()))
             m_lists.RemoveCutRow(static_cast<std::size_t>(row));
         m_cutTable->DeleteItem(row);
+        deleted = true;
     }
     RenumberRows(m_cutTable);
+    if (deleted)
+        NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::DeleteSelectedStockRows()
 {
+    bool deleted = false;
     for (int row = m_stockTable->GetItemCount() - 1; row >= 0; --row) {
         if (!m_stockTable->IsRowSelected(row))
             continue;
         if (ValidRow(row, m_lists.StockRowCount()))
             m_lists.RemoveStockRow(static_cast<std::size_t>(row));
         m_stockTable->DeleteItem(row);
+        deleted = true;
     }
     RenumberRows(m_stockTable);
+    if (deleted)
+        NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::MergeCutRows()
 {
-    if (m_lists.MergeCutList())
-        RefillCutTable();
+    if (!m_lists.MergeCutList())
+        return;
+    RefillCutTable();
+    NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::MergeStockRows()
 {
-    if (m_lists.MergeStockList())
-        RefillStockTable();
+    if (!m_lists.MergeStockList())
+        return;
+    RefillStockTable();
+    NoteChange(ChangeKind::Lists);
 }
 
 // ---------------------------------------------------------------------------
@@ -307,6 +332,7 @@ void CParvexDlg::SortCutTable(int column)
                            : column == 3 ? StableOrder(l.m_cutQuantity, ascending)
                                          : StableOrder(l.m_cutMark, ascending));
     RefillCutTable();
+    NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::SortStockTable(int column)
@@ -322,6 +348,7 @@ void CParvexDlg::SortStockTable(int column)
                              : column == 3 ? StableOrder(l.m_stockQuantity, ascending)
                                            : StableOrder(l.m_stockPriority, ascending));
     RefillStockTable();
+    NoteChange(ChangeKind::Lists);
 }
 
 // ---------------------------------------------------------------------------
@@ -346,6 +373,7 @@ void CParvexDlg::BatchEditCutRows(int row, int column)
             m_lists.m_cutQuantity[static_cast<std::size_t>(r)] = dialog.m_quantity;
             m_cutTable->SetItemText(r, 3, QString::number(dialog.m_quantity));
         }
+        NoteChange(ChangeKind::Lists);
         return;
     }
     Dlg_CLK_2 dialog(this);
@@ -359,6 +387,7 @@ void CParvexDlg::BatchEditCutRows(int row, int column)
         m_lists.m_cutMark[static_cast<std::size_t>(r)] = ToMyString(dialog.m_mark);
         m_cutTable->SetItemText(r, 4, dialog.m_mark);
     }
+    NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::BatchEditStockRows(int row, int column)
@@ -382,6 +411,7 @@ void CParvexDlg::BatchEditStockRows(int row, int column)
             m_lists.m_stockQuantity[static_cast<std::size_t>(r)] = dialog.m_quantity;
             m_stockTable->SetItemText(r, 3, StockQuantityText(dialog.m_quantity));
         }
+        NoteChange(ChangeKind::Lists);
         return;
     }
     Dlg_CLK_4 dialog(this);
@@ -395,4 +425,5 @@ void CParvexDlg::BatchEditStockRows(int row, int column)
         m_lists.m_stockPriority[static_cast<std::size_t>(r)] = dialog.m_priority;
         m_stockTable->SetItemText(r, 4, PriorityText(dialog.m_priority));
     }
+    NoteChange(ChangeKind::Lists);
 }

@@ -54,7 +54,7 @@ void ReportWorkbookShown(QWidget* window, bool shown, const std::string& savedPa
 
 void CParvexDlg::OnOutputCommand()
 {
-    if (g_job.m_groups.empty()) {
+    if (g_job.m_groups.empty() || m_planOutOfDate) {
         AppPrompts().Message(COMPUTE_FIRST_MESSAGE, this);
         return;
     }
@@ -86,6 +86,10 @@ void CParvexDlg::OnOutputCommand()
 
 void CParvexDlg::OnLeftoverCommand()
 {
+    // The leftovers of a plan made for other lists would replace rows the
+    // user has added since.
+    if (m_planOutOfDate)
+        return;
     Dlg_MSG_DOUBLE dialog(this);
     dialog.m_minimumLength = g_outputOptions.minimumLength;
     dialog.m_addRemnants = g_outputOptions.addRemnants;
@@ -108,6 +112,7 @@ void CParvexDlg::OnLeftoverCommand()
         options.minimumLength = minimum;
         UpdateStockFromLeftovers(g_job, options, m_lists);
         RefillStockTable();
+        NoteChange(ChangeKind::Lists);
         return;
     }
     case OUTPUT_TEXT:
@@ -221,8 +226,10 @@ void CParvexDlg::ExportList(ListKind kind)
 void CParvexDlg::OnImportList(int list)
 {
     const ListKind kind = list == LIST_STOCK ? LIST_STOCK : LIST_CUT;
-    if (ImportList(kind))
-        RefillTable(kind);
+    if (!ImportList(kind))
+        return;
+    RefillTable(kind);
+    NoteChange(ChangeKind::Lists);
 }
 
 void CParvexDlg::OnExportList(int list)

@@ -15,18 +15,18 @@
 
 namespace {
 
-// Writes a pattern row; barLength, utilisation and remnant are given so that
-// a live row can show its own figures.
-void WritePatternRow(MyListCtrl* table, int row, const WireOptimize& group, const WireCombine& pattern,
-                     double barLength, double utilisation, double remnant)
+// The texts of a pattern row; barLength, utilisation and remnant are given so
+// that a live row can show its own figures.
+QStringList PatternRowTexts(int row, const WireOptimize& group, const WireCombine& pattern, double barLength,
+                            double utilisation, double remnant)
 {
-    table->InsertItem(row, QString::number(row + 1));
-    table->SetItemText(row, 1, ToQString(group.m_spec));
-    table->SetItemText(row, 2, LengthText(barLength));
-    table->SetItemText(row, 3, ToQString(PatternText(pattern)));
-    table->SetItemText(row, 4, QString::number(pattern.m_barCount));
-    table->SetItemText(row, 5, ToQString(PercentText(utilisation)));
-    table->SetItemText(row, 6, LengthText(remnant));
+    return {QString::number(row + 1),
+            ToQString(group.m_spec),
+            LengthText(barLength),
+            ToQString(PatternText(pattern)),
+            QString::number(pattern.m_barCount),
+            ToQString(PercentText(utilisation)),
+            LengthText(remnant)};
 }
 
 // The total length in whole units: truncated toward zero, held to 32 bits.
@@ -54,21 +54,19 @@ void SortPatterns(std::vector<WireCombine>& patterns, bool ascending, Key key)
 
 void CParvexDlg::FillResultTable()
 {
-    m_resultTable->DeleteAllItems();
-    int row = 0;
+    // All rows in one step: one layout of the table, not one per row.
+    std::vector<QStringList> rows;
     for (const WireOptimize& group : g_job.m_groups) {
         for (const WireCombine& pattern : group.m_patterns) {
-            WritePatternRow(m_resultTable, row, group, pattern, pattern.m_barLength, pattern.m_utilisation,
-                            pattern.m_remnant);
-            ++row;
+            rows.push_back(PatternRowTexts(int(rows.size()), group, pattern, pattern.m_barLength,
+                                           pattern.m_utilisation, pattern.m_remnant));
         }
     }
-    if (row == 0)
-        return;
-    m_resultTable->InsertItem(row, QStringLiteral("共"));
-    m_resultTable->SetItemText(row, 2, QString::number(WholeUnits(g_job.m_totalLength)));
-    m_resultTable->SetItemText(row, 4, QString::number(g_job.m_totalBars));
-    m_resultTable->SetItemText(row, 5, ToQString(PercentText(g_job.m_utilisation)));
+    if (!rows.empty()) {
+        rows.push_back({QStringLiteral("共"), QString(), QString::number(WholeUnits(g_job.m_totalLength)), QString(),
+                        QString::number(g_job.m_totalBars), ToQString(PercentText(g_job.m_utilisation)), QString()});
+    }
+    m_resultTable->ReplaceAllItems(std::move(rows));
 }
 
 void CParvexDlg::ShowLiveRow(const WireOptimize& group, const WireCombine& pattern)
@@ -78,17 +76,32 @@ void CParvexDlg::ShowLiveRow(const WireOptimize& group, const WireCombine& patte
     double utilisation = 0;
     double remnant = 0;
     ComputePatternFigures(pattern, pattern.m_barLength + m_trimLength, m_kerfWidth, utilisation, remnant);
-    const int row = m_resultTable->GetItemCount();
-    WritePatternRow(m_resultTable, row, group, pattern, pattern.m_barLength, utilisation, remnant);
-    if (row > 0)
-        m_resultTable->SetRowSelected(row - 1, false);
-    m_resultTable->SetRowSelected(row, true);
-    m_resultTable->EnsureVisible(row);
+    const int row = m_resultTable->GetItemCount() + static_cast<int>(m_liveRows.size());
+    m_liveRows.push_back(PatternRowTexts(row, group, pattern, pattern.m_barLength, utilisation, remnant));
+}
+
+void CParvexDlg::FlushLiveRows()
+{
+    if (m_liveRows.empty())
+        return;
+    const int before = m_resultTable->GetItemCount();
+    std::vector<QStringList> rows;
+    rows.swap(m_liveRows);
+    m_resultTable->AppendItems(std::move(rows));
+    // The newest row is the selected one, in view.
+    const int last = m_resultTable->GetItemCount() - 1;
+    if (before > 0)
+        m_resultTable->SetRowSelected(before - 1, false);
+    m_resultTable->SetRowSelected(last, true);
+    m_resultTable->EnsureVisible(last);
 }
 
 void CParvexDlg::SortResultTable(int column)
 {
     if (column != 1 && column != 2 && column != 4 && column != 5 && column != 6)
+        return;
+    // A plan that no longer matches the lists is not shown again by a sort.
+    if (m_planOutOfDate)
         return;
     g_resultSortAscending[column] = !g_resultSortAscending[column];
     const bool ascending = g_resultSortAscending[column];
