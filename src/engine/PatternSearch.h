@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "engine/Job.h"
@@ -26,9 +27,13 @@ struct PieceList {
     void RemoveLongerThan(double limit);
 };
 
+// The leftover of the record before any pattern is found: above every real
+// leftover, however long the bar, so that the first pattern always replaces it.
+constexpr double NO_PATTERN_REMNANT = std::numeric_limits<double>::infinity();
+
 // Best-so-far record of one lead piece.
 struct PatternBest {
-    double remnant = 100000000;
+    double remnant = NO_PATTERN_REMNANT;
     std::vector<double> companions;  // in the order of the pattern
     double available = 0;            // room of the bar it was found on
     int32_t stockIndex = 0;          // that bar's position in the group's stock arrays
@@ -53,5 +58,6 @@ double FreeTolerance(double room, const PieceList& list, double kerf, std::size_
 bool SearchFree(WireOptimize& group, double room, Candidates candidates, PatternBest& best);
 
 // Tries every choice of up to m_maxLengthKinds - 1 further distinct lengths and
-// every count of each. Sets m_tolerance itself.
-void SearchLimited(WireOptimize& group, double room, Candidates candidates, PatternBest& best);
+// every count of each. Sets m_tolerance itself. False when the run was
+// interrupted (the message has been shown).
+bool SearchLimited(WireOptimize& group, double room, Candidates candidates, PatternBest& best);

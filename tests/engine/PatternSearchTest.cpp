@@ -133,7 +133,7 @@ TEST(SearchFree, NothingFitsLeavesTheRecordUntouched)
 {
     PatternBest best = Free(500, 0, {600, 700});
     EXPECT_TRUE(best.companions.empty());
-    EXPECT_EQ(best.remnant, 100000000);
+    EXPECT_EQ(best.remnant, NO_PATTERN_REMNANT);
 }
 
 TEST(SearchFree, InterruptionIsReportedOnce)
@@ -157,7 +157,7 @@ TEST(SearchFree, LevelZeroFindsTheLeastLeftoverOverAllMultisets)
         for (int i = 0; i < n; ++i)
             pieces.push_back(std::uniform_int_distribution<int>(2, 40)(random) * 50.0);
         const double room = std::uniform_int_distribution<int>(5, 80)(random) * 50.0 + kerf;
-        double least = 100000000;
+        double least = NO_PATTERN_REMNANT;
         for (int mask = 1; mask < (1 << n); ++mask) {
             double s = 0;
             int m = 0;
@@ -193,7 +193,7 @@ TEST(SearchLimited, OneKindWithoutFurtherPiecesOfTheLeadFindsNothing)
 {
     PatternBest best = Limited(3000, 0, 2500, 1, {1500, 1000});
     EXPECT_TRUE(best.companions.empty());
-    EXPECT_EQ(best.remnant, 100000000);
+    EXPECT_EQ(best.remnant, NO_PATTERN_REMNANT);
 }
 
 TEST(SearchLimited, CountsMayOvershootTheRoomByTheMargin)

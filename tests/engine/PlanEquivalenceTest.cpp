@@ -1091,7 +1091,7 @@ TEST(SearchByHand, LimitedSearchChoosesKindsAndLeavesItsTolerance)
         // The lead's own length is in every choice: 2000 + 2000, not 1500 + 700.
         {2, 0, 2000, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, 300, {2000}, 0},
         // One kind and no other piece of the lead's length: nothing is found.
-        {1, 0, 2500, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, 100000000, {}, 0},
+        {1, 0, 2500, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, NO_PATTERN_REMNANT, {}, 0},
         // Three further kinds at level 3 use 2 x 0.5 % x 3 of the room, four use 3 x 0.5 % x 3.
         {4, 3, 2500, 2000, {{1700, 1}, {1300, 1}, {900, 1}}, 300, {1700}, 60},
         {5, 3, 2500, 2000, {{1700, 1}, {1300, 1}, {900, 1}}, 300, {1700}, 90},
