@@ -7,6 +7,8 @@
 #include "engine/Messages.h"
 #include "engine/SearchMath.h"
 
+uint64_t g_searchTableAfterSteps = 20000;
+
 int64_t PieceList::Total() const
 {
     int64_t total = 0;
@@ -124,9 +126,6 @@ namespace {
 
 // Steps of a search between two looks at the clock (PollRun).
 constexpr uint32_t POLL_STEPS = 4096;
-// Steps a search makes before it builds its table of reachable sums: small
-// searches stay as cheap as they are.
-constexpr uint64_t TABLE_AFTER_STEPS = 20000;
 // The largest scaled room the table is built for (bits).
 constexpr int64_t TABLE_BITS_MAX = int64_t(1) << 24;
 
@@ -239,6 +238,184 @@ private:
     double m_least = 0;
 };
 
+// Which sums exactly c pieces can make, for the combination search: bitsets
+// over the pieces in whole units, one per count c and per run of equal pieces
+// (the runs before it taken whole). A choice of the lower levels takes its
+// pieces from below a position; the pieces below that position, with the
+// shortest ones that pruning removed added back (more pieces can only reach
+// more sums), give the greatest fill the lower levels can reach, and so the
+// least leftover of every completion. In units of 2^-e that leftover is exact;
+// with decimal lengths (units of 10^-d) it is the leftover of the decimal
+// values, which the doubles the search sums differ from by far less than the
+// margin kept. Built only once a search has become long.
+class CountTable {
+public:
+    CountTable(const std::vector<double>& E, const std::vector<int64_t>& runStart, double x, double kerf,
+               int64_t maxCount)
+        : m_E(E), m_runStart(runStart), m_x(x), m_kerf(kerf), m_maxCount(maxCount)
+    {
+    }
+
+    bool Built() const { return m_ready; }
+    bool Tried() const { return m_tried; }
+
+    void Build()
+    {
+        m_tried = true;
+        if (!FindUnit())
+            return;
+        m_room = Units(m_x);
+        m_kerfUnits = Units(m_kerf);
+        if (m_room <= 0 || m_room > TABLE_BITS_MAX || m_kerfUnits < 0 || m_maxCount <= 0)
+            return;
+        m_words = std::size_t(m_room / 64 + 1);
+        // Runs of equal pieces, ascending.
+        for (std::size_t e = 0; e < m_E.size(); ++e) {
+            if (m_runStart[e] == int64_t(e))
+                m_runFirst.push_back(e);
+            m_runOf.push_back(m_runFirst.size() - 1);
+        }
+        const std::size_t runs = m_runFirst.size();
+        const std::size_t layers = std::size_t(m_maxCount);
+        if (double(runs) * double(layers) * double(m_words) * 8 > 64.0 * 1024 * 1024)
+            return;
+        m_bits.assign(runs * layers * m_words, 0);
+        std::vector<uint64_t> current(layers * m_words, 0);
+        current[0] = 1;  // no piece, sum 0
+        for (std::size_t r = 0; r < runs; ++r) {
+            std::copy(current.begin(), current.end(), m_bits.begin() + std::ptrdiff_t(r * layers * m_words));
+            const std::size_t end = r + 1 < runs ? m_runFirst[r + 1] : m_E.size();
+            const int64_t w = Units(m_E[m_runFirst[r]]);
+            if (w <= 0)
+                return;
+            for (std::size_t piece = m_runFirst[r]; piece < end; ++piece)
+                for (std::size_t c = layers; c-- > 1;)
+                    OrShiftedFrom(&current[c * m_words], &current[(c - 1) * m_words], w);
+        }
+        m_ready = true;
+    }
+
+    // Whether exactly `count` pieces among E[0..end) could fill `rest` units
+    // so that less than `record` is left.
+    bool MayImprove(int64_t count, std::size_t end, int64_t rest, double record) const
+    {
+        if (rest < 0)
+            return false;
+        // The least fill that would leave less than the record.
+        int64_t low = 0;
+        if (record != NO_PATTERN_REMNANT) {
+            const double bound = double(rest) - (record + m_margin) * m_scale;
+            if (bound >= double(rest))
+                return false;
+            if (bound >= 0)
+                low = int64_t(std::floor(bound)) + 1;
+        }
+        if (end == 0)
+            return count == 0 && low <= 0;
+        const std::size_t run = m_runOf[end - 1];
+        const int64_t same = int64_t(end - m_runFirst[run]);  // pieces of this run below
+        const int64_t w = Units(m_E[m_runFirst[run]]);
+        const std::size_t layers = std::size_t(m_maxCount);
+        for (int64_t t = 0; t <= same && t <= count; ++t) {
+            const int64_t top = rest - t * w;
+            if (top < 0)
+                break;
+            const std::size_t c = std::size_t(count - t);
+            if (c >= layers)
+                continue;
+            const uint64_t* layer = &m_bits[(run * layers + c) * m_words];
+            if (AnyBit(layer, std::max<int64_t>(low - t * w, 0), std::min(top, m_room)))
+                return true;
+        }
+        return false;
+    }
+
+    int64_t Units(double v) const { return int64_t(std::llround(v * m_scale)); }
+
+private:
+    bool FindUnit()
+    {
+        auto fits = [this](double scale, bool exact) {
+            auto whole = [&](double v) {
+                const double s = v * scale;
+                if (!std::isfinite(s) || std::fabs(s) > std::ldexp(1.0, 40))
+                    return false;
+                return exact ? s == std::floor(s) : std::fabs(s - std::round(s)) <= 1e-9 * (std::fabs(s) + 1);
+            };
+            if (!whole(m_x) || !whole(m_kerf))
+                return false;
+            for (double p : m_E)
+                if (!whole(p))
+                    return false;
+            return true;
+        };
+        for (int e = 0; e <= 10; ++e)
+            if (fits(std::ldexp(1.0, e), true)) {
+                m_scale = std::ldexp(1.0, e);
+                m_margin = 0;
+                return true;
+            }
+        for (double scale : {10.0, 100.0, 1000.0})
+            if (fits(scale, false)) {
+                m_scale = scale;
+                m_margin = (1e-9 + 1e-12) * (6 * std::fabs(m_x) + std::fabs(m_kerf) + 1);
+                return true;
+            }
+        return false;
+    }
+
+    // to |= from << shift, over m_words words.
+    void OrShiftedFrom(uint64_t* to, const uint64_t* from, int64_t shift) const
+    {
+        const std::size_t ws = std::size_t(shift / 64);
+        const unsigned bs = unsigned(shift % 64);
+        for (std::size_t i = m_words; i-- > ws;) {
+            uint64_t v = from[i - ws] << bs;
+            if (bs != 0 && i - ws >= 1)
+                v |= from[i - ws - 1] >> (64 - bs);
+            to[i] |= v;
+        }
+    }
+
+    // Whether some bit in [from, to] is set.
+    static bool AnyBit(const uint64_t* bits, int64_t from, int64_t to)
+    {
+        if (from > to)
+            return false;
+        std::size_t a = std::size_t(from / 64), b = std::size_t(to / 64);
+        const uint64_t firstMask = ~uint64_t(0) << (from % 64);
+        const uint64_t lastMask = (to % 64 == 63) ? ~uint64_t(0) : ((uint64_t(1) << (to % 64 + 1)) - 1);
+        if (a == b)
+            return (bits[a] & firstMask & lastMask) != 0;
+        if (bits[a] & firstMask)
+            return true;
+        for (std::size_t i = a + 1; i < b; ++i)
+            if (bits[i])
+                return true;
+        return (bits[b] & lastMask) != 0;
+    }
+
+    const std::vector<double>& m_E;
+    const std::vector<int64_t>& m_runStart;
+    double m_x;
+    double m_kerf;
+    int64_t m_maxCount;  // counts 0 .. m_maxCount - 1
+    bool m_tried = false;
+    bool m_ready = false;
+    double m_scale = 0;
+    double m_margin = 0;
+    int64_t m_room = 0;
+    int64_t m_kerfUnits = 0;
+    std::size_t m_words = 0;
+    std::vector<std::size_t> m_runFirst;  // first E index of each run
+    std::vector<std::size_t> m_runOf;     // run of each E index
+    std::vector<uint64_t> m_bits;         // [run][count][word]
+
+public:
+    int64_t RoomUnits() const { return m_room; }
+    int64_t KerfUnits() const { return m_kerfUnits; }
+};
+
 // The combination search for exactly m companions on P = E[lo..hi] (ascending).
 // Positions are 1-based within P; level m holds the longest chosen piece, level
 // 1 the shortest. The order in which choices are met, and every effect on the
@@ -258,9 +435,9 @@ class CombinationSearch {
 public:
     CombinationSearch(const std::vector<double>& E, const std::vector<int64_t>& runStart,
                       const std::vector<int64_t>& runEnd, int64_t lo, int64_t hi, int64_t m, double x, double kerf,
-                      double tolerance, PatternBest& best, SearchRoom& room, uint64_t& steps)
+                      double tolerance, PatternBest& best, SearchRoom& room, CountTable& table, uint64_t& steps)
         : m_E(E), m_runStart(runStart), m_runEnd(runEnd), m_lo(lo), m_n(hi - lo + 1), m_m(m), m_x(x),
-          m_mk(double(m) * kerf), m_tolerance(tolerance), m_best(best), m_room(room), m_steps(steps)
+          m_mk(double(m) * kerf), m_tolerance(tolerance), m_best(best), m_room(room), m_table(table), m_steps(steps)
     {
     }
 
@@ -303,7 +480,7 @@ private:
     int64_t FirstPossible(int64_t level, int64_t a) const;
     // Whether the record can no longer be improved by any multiset: asked
     // only once the search has become long, since the answer costs a table.
-    bool Unbeatable() const { return m_steps >= TABLE_AFTER_STEPS && m_room.Unbeatable(m_best.remnant); }
+    bool Unbeatable() const { return m_steps >= g_searchTableAfterSteps && m_room.Unbeatable(m_best.remnant); }
 
     const std::vector<double>& m_E;
     const std::vector<int64_t>& m_runStart;
@@ -316,10 +493,12 @@ private:
     double m_tolerance;
     PatternBest& m_best;
     SearchRoom& m_room;
-    uint64_t& m_steps;  // of the whole free search, for polling and the table
+    CountTable& m_table;
+    uint64_t& m_steps;  // of the whole free search, for polling and the tables
 
     std::vector<int64_t> m_V, m_res, m_cur;
     std::vector<double> m_above;   // sum of the pieces chosen above each level, longest first
+    std::vector<int64_t> m_aboveUnits;  // the same in the table's units, once it is built
     std::vector<double> m_prefix;  // m_prefix[j] = P1 + ... + Pj
     double m_slack = 0;
     int64_t m_gmax = 0;
@@ -380,6 +559,7 @@ bool CombinationSearch::Run()
     m_res.assign(size, 0);
     m_cur.assign(size, 0);
     m_above.assign(size, 0);
+    m_aboveUnits.assign(size, 0);
     m_prefix.assign(std::size_t(m_n) + 1, 0);
     double total = std::fabs(m_x) + std::fabs(m_mk);
     for (int64_t j = 1; j <= m_n; ++j) {
@@ -389,6 +569,8 @@ bool CombinationSearch::Run()
     // Far above the rounding of any sum of these pieces, in any order.
     m_slack = (1e-9 + 4 * double(m_n) * std::numeric_limits<double>::epsilon()) * total;
     m_V[std::size_t(m_m)] = m_n + 1;
+    if (!m_table.Tried() && m_steps >= g_searchTableAfterSteps)
+        m_table.Build();
     if (!Enter(m_m, m_n))
         return true;
 
@@ -404,6 +586,13 @@ bool CombinationSearch::Run()
             // Nothing after this changes the record.
             if (Unbeatable())
                 return true;
+            if (!m_table.Tried() && m_steps >= g_searchTableAfterSteps) {
+                m_table.Build();
+                // The levels entered so far, in units.
+                for (int64_t k = m_m; k > L; --k)
+                    m_aboveUnits[std::size_t(k - 1)] =
+                        m_aboveUnits[std::size_t(k)] + m_table.Units(P(m_V[std::size_t(k)]));
+            }
         }
         const std::size_t l = std::size_t(L);
         const int64_t i = m_cur[l];
@@ -417,6 +606,17 @@ bool CombinationSearch::Run()
                 ret = m_res[l];
                 up = true;
             } else if (L >= 2) {
+                if (m_table.Built()) {
+                    // The least leftover of the levels below, from the sums
+                    // L - 1 pieces under position i can make.
+                    const int64_t above = m_aboveUnits[l] + m_table.Units(P(i));
+                    const int64_t rest = m_table.RoomUnits() - above - m_m * m_table.KerfUnits();
+                    if (!m_table.MayImprove(L - 1, std::size_t(m_lo + i - 1), rest, m_best.remnant)) {
+                        m_cur[l] = Next(i);
+                        continue;
+                    }
+                    m_aboveUnits[l - 1] = above;
+                }
                 m_above[l - 1] = m_above[l] + P(i);
                 if (Enter(L - 1, i - 1)) {
                     --L;
@@ -561,6 +761,7 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
     }
 
     SearchRoom exact(x, k, D, Q);
+    CountTable table(E, runStart, x, k, mMax);
     uint64_t steps = 0;
     for (int64_t m = std::max<int64_t>(mMin, 1); m <= mMax; ++m) {
         if (!ContinueRun())
@@ -568,14 +769,15 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
         int64_t lo = 0, hi = n - 1;
         PruneForCompanions(E, lo, hi, m, x, k);
         if (hi - lo + 1 >= m && m >= 1) {
-            CombinationSearch search(E, runStart, runEnd, lo, hi, m, x, k, group.m_tolerance, best, exact, steps);
+            CombinationSearch search(E, runStart, runEnd, lo, hi, m, x, k, group.m_tolerance, best, exact, table,
+                                     steps);
             if (!search.Run())
                 return false;
         }
         if (best.remnant <= group.m_tolerance)
             return true;
         // No other number of companions can leave less.
-        if (steps >= TABLE_AFTER_STEPS && exact.Unbeatable(best.remnant))
+        if (steps >= g_searchTableAfterSteps && exact.Unbeatable(best.remnant))
             return true;
     }
     return true;
@@ -625,7 +827,7 @@ private:
     bool CannotBeat(double least) const { return m_room.CannotBeat(least, m_best.remnant); }
     bool Unbeatable()
     {
-        return m_work >= TABLE_AFTER_STEPS && m_room.Unbeatable(m_best.remnant);
+        return m_work >= g_searchTableAfterSteps && m_room.Unbeatable(m_best.remnant);
     }
     bool Tick()
     {

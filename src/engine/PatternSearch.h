@@ -53,6 +53,11 @@ Candidates CandidateLengths(const PieceList& list, double x);
 // with g_speedLevel (0 at level 0).
 double FreeTolerance(double room, const PieceList& list, double kerf, std::size_t candidateCount);
 
+// Steps a search makes before it builds its tables of reachable sums, which
+// pay off only for long searches (default 20000). The tables never change a
+// plan; tests set 0 to have them built at once.
+extern uint64_t g_searchTableAfterSteps;
+
 // Tries every multiset of companions by number of pieces; false when the run
 // was interrupted (the message has been shown).
 bool SearchFree(WireOptimize& group, double room, Candidates candidates, PatternBest& best);
