@@ -3,11 +3,13 @@
 // lower bound ceil(total piece length / stock length) where there is one
 // stock length, and the utilisation.
 //
-//   trevak-bench [--generated] [--bpplib DIR] [--sets A,B] [--levels 0,1,5]
-//                [--limit SECONDS] [--max-pieces N]
+//   trevak-bench [--generated] [--searches] [--bpplib DIR] [--sets A,B]
+//                [--levels 0,1,5] [--kinds 2,3] [--match TEXT] [--limit SECONDS]
+//                [--max-pieces N]
 //
-// Without options it runs the generated jobs and, when the instance folder is
-// found next to the project (../shared/bench-data/bpplib), the Falkenauer sets.
+// Without options it runs the generated jobs, the search jobs and, when the
+// instance folder is found next to the project (../shared/bench-data/bpplib),
+// the Falkenauer sets.
 
 #include <algorithm>
 #include <chrono>
@@ -137,6 +139,89 @@ InputLists Generate(uint32_t seed, int64_t pieces, int distinct, int specs, cons
         lists.AppendCutRow(spec, lengths[i], int32_t(q), u"");
     }
     return lists;
+}
+
+// `count` distinct lengths drawn from lo, lo + unit, ..., hi, `quantity`
+// pieces each, one specification, on one unlimited stock length.
+InputLists DistinctLengths(uint32_t seed, int count, double lo, double hi, double unit, int32_t quantity, double stock)
+{
+    std::mt19937 random(seed);
+    const int steps = int(std::lround((hi - lo) / unit));
+    std::uniform_int_distribution<int> stepOf(0, steps);
+    std::vector<int> chosen;
+    while (int(chosen.size()) < count) {
+        const int step = stepOf(random);
+        if (std::find(chosen.begin(), chosen.end(), step) == chosen.end())
+            chosen.push_back(step);
+    }
+    InputLists lists;
+    lists.AppendStockRow(u"Q235", stock, -1, 0);
+    for (int step : chosen) {
+        // Whole units, rounded to the decimal digits of the unit as a user types them.
+        const double length = std::round((lo + step * unit) * 1000) / 1000;
+        lists.AppendCutRow(u"Q235", length, quantity, u"");
+    }
+    return lists;
+}
+
+// Lengths first, first + step, ... (`count` of them), `quantity` pieces each:
+// many patterns share one sum.
+InputLists Progression(int count, double first, double step, int32_t quantity, double stock)
+{
+    InputLists lists;
+    lists.AppendStockRow(u"Q235", stock, -1, 0);
+    for (int i = 0; i < count; ++i)
+        lists.AppendCutRow(u"Q235", std::round((first + i * step) * 1000) / 1000, quantity, u"");
+    return lists;
+}
+
+// Jobs that make the pattern searches work hard: many distinct lengths under a
+// length-kinds limit, and the exhaustive free search on short pieces.
+void RunSearches(const std::vector<int>& levels, double limit, const std::string& match, const std::vector<int>& onlyKinds)
+{
+    std::printf("# search jobs: one specification, unlimited stock\n");
+    std::printf("%-34s %-6s %-6s %10s %10s %8s %-7s %s\n", "job", "level", "kinds", "seconds", "bars", "util%",
+                "status", "plan");
+    struct Job {
+        std::string name;
+        InputLists lists;
+        double trim;
+        double kerf;
+        std::vector<int> kinds;
+    };
+    std::vector<Job> jobs;
+    jobs.push_back({"400 whole 40-700 x11 on 12000", DistinctLengths(400, 400, 40, 700, 1, 11, 12000), 12.5, 3,
+                    {2, 3, 4, 5}});
+    jobs.push_back({"2000 quarters 40-700 x11 on 12000", DistinctLengths(2000, 2000, 40, 700, 0.25, 11, 12000), 12.5,
+                    3, {5}});
+    jobs.push_back({"2000 tenths 40-700 x11 on 12000", DistinctLengths(2001, 2000, 40, 700, 0.1, 11, 12000), 12.5, 3,
+                    {5}});
+    for (int count : {30, 50, 100}) {
+        jobs.push_back({std::to_string(count) + " from 100.0 step 1.1 x3 on 6000", Progression(count, 100, 1.1, 3, 6000),
+                        0, 0, {0}});
+        jobs.push_back({std::to_string(count) + " from 100.0 step 1.3 x3 on 6000", Progression(count, 100, 1.3, 3, 6000),
+                        0, 0, {0}});
+        jobs.push_back({std::to_string(count) + " tenths 40-700 x3 on 12000",
+                        DistinctLengths(uint32_t(count), count, 40, 700, 0.1, 3, 12000), 0, 0, {0}});
+        jobs.push_back({std::to_string(count) + " whole 40-700 x3 on 12000",
+                        DistinctLengths(uint32_t(count), count, 40, 700, 1, 3, 12000), 0, 0, {0}});
+    }
+    for (const Job& job : jobs) {
+        if (!match.empty() && job.name.find(match) == std::string::npos)
+            continue;
+        for (int kinds : job.kinds) {
+            if (!onlyKinds.empty() && std::find(onlyKinds.begin(), onlyKinds.end(), kinds) == onlyKinds.end())
+                continue;
+            // The free search is exhaustive only at level 0.
+            for (int level : kinds == 0 ? std::vector<int>{0} : levels) {
+                const Outcome o = Plan(job.lists, job.trim, job.kerf, kinds, level, limit);
+                std::printf("%-34s %-6d %-6d %10.4f %10lld %8.2f %-7s %016llx\n", job.name.c_str(), level, kinds,
+                            o.seconds, (long long)(o.planned ? o.bars : 0), o.planned ? o.utilisation * 100 : 0.0,
+                            Status(o).c_str(), (unsigned long long)o.digest);
+                std::fflush(stdout);
+            }
+        }
+    }
 }
 
 struct Instance {
@@ -285,10 +370,13 @@ void RunInstances(const fs::path& root, const std::vector<std::string>& sets, co
 int main(int argc, char** argv)
 {
     bool generated = false;
+    bool searches = false;
     bool instances = false;
     fs::path root;
     std::vector<std::string> sets;
     std::vector<int> levels;
+    std::vector<int> kinds;
+    std::string match;
     double limit = 60;
     int64_t maxPieces = 100000;
     for (int i = 1; i < argc; ++i) {
@@ -296,6 +384,8 @@ int main(int argc, char** argv)
         auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
         if (a == "--generated")
             generated = true;
+        else if (a == "--searches")
+            searches = true;
         else if (a == "--bpplib") {
             root = next();
             instances = true;
@@ -304,18 +394,23 @@ int main(int argc, char** argv)
             instances = true;
         } else if (a == "--levels")
             levels = ParseList(next());
+        else if (a == "--kinds")
+            kinds = ParseList(next());
+        else if (a == "--match")
+            match = next();
         else if (a == "--limit")
             limit = std::stod(next());
         else if (a == "--max-pieces")
             maxPieces = std::stoll(next());
         else {
-            std::fprintf(stderr, "usage: trevak-bench [--generated] [--bpplib DIR] [--sets A,B] [--levels 0,1,5] "
-                                 "[--limit SECONDS] [--max-pieces N]\n");
+            std::fprintf(stderr, "usage: trevak-bench [--generated] [--searches] [--bpplib DIR] [--sets A,B] [--levels 0,1,5] "
+                                 "[--kinds 2,3] [--match TEXT] [--limit SECONDS] [--max-pieces N]\n");
             return 2;
         }
     }
-    if (!generated && !instances) {
+    if (!generated && !searches && !instances) {
         generated = true;
+        searches = true;
         instances = true;
     }
     if (root.empty()) {
@@ -329,6 +424,8 @@ int main(int argc, char** argv)
         sets = {"Falkenauer_CSP"};
     if (generated)
         RunGenerated(levels.empty() ? std::vector<int>{0, 1, 3, 5} : levels, limit, maxPieces);
+    if (searches)
+        RunSearches(levels.empty() ? std::vector<int>{0, 1, 5} : levels, limit, match, kinds);
     if (instances && !root.empty())
         RunInstances(root, sets, levels.empty() ? std::vector<int>{0, 1, 5} : levels, limit);
     return 0;

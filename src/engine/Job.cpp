@@ -1,5 +1,6 @@
 #include "engine/Job.h"
 
+#include <chrono>
 #include <cmath>
 
 #include "engine/Messages.h"
@@ -8,11 +9,22 @@ int32_t g_speedLevel = 0;
 WireOptimize_Whole g_job;
 RunHooks* g_resultWindow = nullptr;
 
+namespace {
+
+using PollClock = std::chrono::steady_clock;
+
+// When the run was last checked.
+PollClock::time_point g_lastCheck;
+
+}  // namespace
+
 bool CheckRun()
 {
+    g_lastCheck = PollClock::now();
     if (!g_resultWindow)
         return false;
     g_resultWindow->DispatchPending();
+    g_lastCheck = PollClock::now();
     // A handler run by the dispatch (the interrupt button, closing the window)
     // may have withdrawn the run.
     if (!g_resultWindow)
@@ -27,6 +39,13 @@ bool ContinueRun()
         return true;
     ShowMessage(u"优化计算中断 !");
     return false;
+}
+
+bool PollRun()
+{
+    if (PollClock::now() - g_lastCheck < std::chrono::milliseconds(RUN_POLL_MS))
+        return true;
+    return ContinueRun();
 }
 
 void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength, double kerfWidth,

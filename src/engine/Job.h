@@ -136,6 +136,14 @@ bool CheckRun();
 // "优化计算中断 !" before returning false.
 bool ContinueRun();
 
+// For the inner loops of long searches, called every few thousand steps: reads
+// a cheap clock and calls ContinueRun once about RUN_POLL_MS milliseconds have
+// passed since the run was last checked, so that the window repaints, the
+// progress bar moves and an interrupt ends the run at once whatever the search.
+// Returns false (the message shown) when the run was withdrawn.
+constexpr int RUN_POLL_MS = 50;
+bool PollRun();
+
 // Replaces the job's input by copies of the lists and the parameters; stock
 // quantities of 0 or less become UNLIMITED_QUANTITY. Marks are not copied.
 void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength, double kerfWidth,

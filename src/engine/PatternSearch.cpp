@@ -7,6 +7,8 @@
 #include "engine/Messages.h"
 #include "engine/SearchMath.h"
 
+uint64_t g_searchTableAfterSteps = 20000;
+
 int64_t PieceList::Total() const
 {
     int64_t total = 0;
@@ -122,6 +124,298 @@ double FreeTolerance(double room, const PieceList& list, double kerf, std::size_
 
 namespace {
 
+// Steps of a search between two looks at the clock (PollRun).
+constexpr uint32_t POLL_STEPS = 4096;
+// The largest scaled room the table is built for (bits).
+constexpr int64_t TABLE_BITS_MAX = int64_t(1) << 24;
+
+// The arithmetic of one search room. When the room, the kerf and every
+// candidate length are whole multiples of one unit 2^-e (e at most 10) and the
+// room is below 2^40 units, every sum and difference the searches form is
+// exact in double, and the 0.00001 fit margin, far below the unit, admits no
+// sum above the room. A bound computed in those units is then the searches'
+// own value, so a branch whose least leftover equals the record can be passed
+// over: it cannot leave strictly less. Otherwise (decimal lengths, say) two
+// patterns of the same true fill may compute leftovers a few units of the last
+// place apart, and whichever computes less wins; bounds then keep a margin far
+// above any rounding, and branches that tie the record are searched.
+class SearchRoom {
+public:
+    SearchRoom(double x, double kerf, const std::vector<double>& lengths, const std::vector<int64_t>& caps)
+        : m_x(x), m_kerf(kerf), m_lengths(lengths), m_caps(caps)
+    {
+        m_margin = (1e-9 + 1e-12) * (6 * std::fabs(x) + std::fabs(kerf) + 1);
+        if (!(kerf >= 0) || !(x > 0))
+            return;
+        for (int e = 0; e <= 10 && m_scale == 0; ++e) {
+            const double scale = std::ldexp(1.0, e);
+            bool whole = Whole(x * scale) && Whole(kerf * scale) && x * scale <= std::ldexp(1.0, 40);
+            for (std::size_t i = 0; whole && i < lengths.size(); ++i)
+                whole = lengths[i] > 0 && Whole(lengths[i] * scale);
+            if (whole)
+                m_scale = scale;
+        }
+        if (m_scale != 0)
+            m_margin = 0;
+    }
+
+    // What a bound must leave above the record before a branch is passed over.
+    double Margin() const { return m_margin; }
+
+    // Whether no branch whose leftovers are all at least `least` can leave
+    // strictly less than `record`.
+    bool CannotBeat(double least, double record) const { return least - m_margin >= record; }
+
+    // Whether the record is the least leftover any multiset of the candidates
+    // (each length at most its cap, any number of kinds) can leave in the room,
+    // so that nothing can improve it. Known only with exact arithmetic, from a
+    // table of reachable sums built on the first call.
+    bool Unbeatable(double record)
+    {
+        if (!m_built)
+            Build();
+        return m_known && record <= m_least;
+    }
+
+private:
+    static bool Whole(double v) { return std::isfinite(v) && v == std::floor(v); }
+
+    void Build()
+    {
+        m_built = true;
+        if (m_scale == 0)
+            return;
+        const int64_t room = int64_t(m_x * m_scale);
+        if (room > TABLE_BITS_MAX)
+            return;
+        const std::size_t words = std::size_t(room / 64 + 1);
+        std::vector<uint64_t> bits(words, 0);
+        bits[0] = 1;
+        for (std::size_t i = 0; i < m_lengths.size(); ++i) {
+            const int64_t w = int64_t((m_lengths[i] + m_kerf) * m_scale);
+            if (w <= 0)
+                return;
+            // Bounded counts by binary splitting: chunks 1, 2, 4, ... and the rest.
+            int64_t left = std::min<int64_t>(m_caps[i], room / w);
+            for (int64_t chunk = 1; left > 0; chunk *= 2) {
+                const int64_t c = std::min(chunk, left);
+                left -= c;
+                OrShifted(bits, c * w);
+            }
+        }
+        const int64_t top = int64_t(words) * 64 - 1;
+        for (int64_t b = std::min(top, room); b >= 0; --b)
+            if (bits[std::size_t(b / 64)] >> (b % 64) & 1) {
+                m_least = double(room - b) / m_scale;
+                m_known = true;
+                return;
+            }
+    }
+
+    // bits |= bits << shift, each source bit read before it is changed.
+    static void OrShifted(std::vector<uint64_t>& bits, int64_t shift)
+    {
+        const std::size_t ws = std::size_t(shift / 64);
+        const unsigned bs = unsigned(shift % 64);
+        if (ws >= bits.size())
+            return;
+        for (std::size_t i = bits.size(); i-- > ws;) {
+            uint64_t v = bits[i - ws] << bs;
+            if (bs != 0 && i - ws >= 1)
+                v |= bits[i - ws - 1] >> (64 - bs);
+            bits[i] |= v;
+        }
+    }
+
+    double m_x;
+    double m_kerf;
+    const std::vector<double>& m_lengths;
+    const std::vector<int64_t>& m_caps;
+    double m_scale = 0;
+    double m_margin = 0;
+    bool m_built = false;
+    bool m_known = false;
+    double m_least = 0;
+};
+
+// Which sums exactly c pieces can make, for the combination search: bitsets
+// over the pieces in whole units, one per count c and per run of equal pieces
+// (the runs before it taken whole). A choice of the lower levels takes its
+// pieces from below a position; the pieces below that position, with the
+// shortest ones that pruning removed added back (more pieces can only reach
+// more sums), give the greatest fill the lower levels can reach, and so the
+// least leftover of every completion. In units of 2^-e that leftover is exact;
+// with decimal lengths (units of 10^-d) it is the leftover of the decimal
+// values, which the doubles the search sums differ from by far less than the
+// margin kept. Built only once a search has become long.
+class CountTable {
+public:
+    CountTable(const std::vector<double>& E, const std::vector<int64_t>& runStart, double x, double kerf,
+               int64_t maxCount)
+        : m_E(E), m_runStart(runStart), m_x(x), m_kerf(kerf), m_maxCount(maxCount)
+    {
+    }
+
+    bool Built() const { return m_ready; }
+    bool Tried() const { return m_tried; }
+
+    void Build()
+    {
+        m_tried = true;
+        if (!FindUnit())
+            return;
+        m_room = Units(m_x);
+        m_kerfUnits = Units(m_kerf);
+        if (m_room <= 0 || m_room > TABLE_BITS_MAX || m_kerfUnits < 0 || m_maxCount <= 0)
+            return;
+        m_words = std::size_t(m_room / 64 + 1);
+        // Runs of equal pieces, ascending.
+        for (std::size_t e = 0; e < m_E.size(); ++e) {
+            if (m_runStart[e] == int64_t(e))
+                m_runFirst.push_back(e);
+            m_runOf.push_back(m_runFirst.size() - 1);
+        }
+        const std::size_t runs = m_runFirst.size();
+        const std::size_t layers = std::size_t(m_maxCount);
+        if (double(runs) * double(layers) * double(m_words) * 8 > 64.0 * 1024 * 1024)
+            return;
+        m_bits.assign(runs * layers * m_words, 0);
+        std::vector<uint64_t> current(layers * m_words, 0);
+        current[0] = 1;  // no piece, sum 0
+        for (std::size_t r = 0; r < runs; ++r) {
+            std::copy(current.begin(), current.end(), m_bits.begin() + std::ptrdiff_t(r * layers * m_words));
+            const std::size_t end = r + 1 < runs ? m_runFirst[r + 1] : m_E.size();
+            const int64_t w = Units(m_E[m_runFirst[r]]);
+            if (w <= 0)
+                return;
+            for (std::size_t piece = m_runFirst[r]; piece < end; ++piece)
+                for (std::size_t c = layers; c-- > 1;)
+                    OrShiftedFrom(&current[c * m_words], &current[(c - 1) * m_words], w);
+        }
+        m_ready = true;
+    }
+
+    // Whether exactly `count` pieces among E[0..end) could fill `rest` units
+    // so that less than `record` is left.
+    bool MayImprove(int64_t count, std::size_t end, int64_t rest, double record) const
+    {
+        if (rest < 0)
+            return false;
+        // The least fill that would leave less than the record.
+        int64_t low = 0;
+        if (record != NO_PATTERN_REMNANT) {
+            const double bound = double(rest) - (record + m_margin) * m_scale;
+            if (bound >= double(rest))
+                return false;
+            if (bound >= 0)
+                low = int64_t(std::floor(bound)) + 1;
+        }
+        if (end == 0)
+            return count == 0 && low <= 0;
+        const std::size_t run = m_runOf[end - 1];
+        const int64_t same = int64_t(end - m_runFirst[run]);  // pieces of this run below
+        const int64_t w = Units(m_E[m_runFirst[run]]);
+        const std::size_t layers = std::size_t(m_maxCount);
+        for (int64_t t = 0; t <= same && t <= count; ++t) {
+            const int64_t top = rest - t * w;
+            if (top < 0)
+                break;
+            const std::size_t c = std::size_t(count - t);
+            if (c >= layers)
+                continue;
+            const uint64_t* layer = &m_bits[(run * layers + c) * m_words];
+            if (AnyBit(layer, std::max<int64_t>(low - t * w, 0), std::min(top, m_room)))
+                return true;
+        }
+        return false;
+    }
+
+    int64_t Units(double v) const { return int64_t(std::llround(v * m_scale)); }
+
+private:
+    bool FindUnit()
+    {
+        auto fits = [this](double scale, bool exact) {
+            auto whole = [&](double v) {
+                const double s = v * scale;
+                if (!std::isfinite(s) || std::fabs(s) > std::ldexp(1.0, 40))
+                    return false;
+                return exact ? s == std::floor(s) : std::fabs(s - std::round(s)) <= 1e-9 * (std::fabs(s) + 1);
+            };
+            if (!whole(m_x) || !whole(m_kerf))
+                return false;
+            for (double p : m_E)
+                if (!whole(p))
+                    return false;
+            return true;
+        };
+        for (int e = 0; e <= 10; ++e)
+            if (fits(std::ldexp(1.0, e), true)) {
+                m_scale = std::ldexp(1.0, e);
+                m_margin = 0;
+                return true;
+            }
+        for (double scale : {10.0, 100.0, 1000.0})
+            if (fits(scale, false)) {
+                m_scale = scale;
+                m_margin = (1e-9 + 1e-12) * (6 * std::fabs(m_x) + std::fabs(m_kerf) + 1);
+                return true;
+            }
+        return false;
+    }
+
+    // to |= from << shift, over m_words words.
+    void OrShiftedFrom(uint64_t* to, const uint64_t* from, int64_t shift) const
+    {
+        const std::size_t ws = std::size_t(shift / 64);
+        const unsigned bs = unsigned(shift % 64);
+        for (std::size_t i = m_words; i-- > ws;) {
+            uint64_t v = from[i - ws] << bs;
+            if (bs != 0 && i - ws >= 1)
+                v |= from[i - ws - 1] >> (64 - bs);
+            to[i] |= v;
+        }
+    }
+
+    // Whether some bit in [from, to] is set.
+    static bool AnyBit(const uint64_t* bits, int64_t from, int64_t to)
+    {
+        if (from > to)
+            return false;
+        std::size_t a = std::size_t(from / 64), b = std::size_t(to / 64);
+        const uint64_t firstMask = ~uint64_t(0) << (from % 64);
+        const uint64_t lastMask = (to % 64 == 63) ? ~uint64_t(0) : ((uint64_t(1) << (to % 64 + 1)) - 1);
+        if (a == b)
+            return (bits[a] & firstMask & lastMask) != 0;
+        if (bits[a] & firstMask)
+            return true;
+        for (std::size_t i = a + 1; i < b; ++i)
+            if (bits[i])
+                return true;
+        return (bits[b] & lastMask) != 0;
+    }
+
+    const std::vector<double>& m_E;
+    const std::vector<int64_t>& m_runStart;
+    double m_x;
+    double m_kerf;
+    int64_t m_maxCount;  // counts 0 .. m_maxCount - 1
+    bool m_tried = false;
+    bool m_ready = false;
+    double m_scale = 0;
+    double m_margin = 0;
+    int64_t m_room = 0;
+    int64_t m_kerfUnits = 0;
+    std::size_t m_words = 0;
+    std::vector<std::size_t> m_runFirst;  // first E index of each run
+    std::vector<std::size_t> m_runOf;     // run of each E index
+    std::vector<uint64_t> m_bits;         // [run][count][word]
+
+public:
+    int64_t RoomUnits() const { return m_room; }
+    int64_t KerfUnits() const { return m_kerfUnits; }
+};
+
 // The combination search for exactly m companions on P = E[lo..hi] (ascending).
 // Positions are 1-based within P; level m holds the longest chosen piece, level
 // 1 the shortest. The order in which choices are met, and every effect on the
@@ -141,9 +435,9 @@ class CombinationSearch {
 public:
     CombinationSearch(const std::vector<double>& E, const std::vector<int64_t>& runStart,
                       const std::vector<int64_t>& runEnd, int64_t lo, int64_t hi, int64_t m, double x, double kerf,
-                      double tolerance, PatternBest& best)
+                      double tolerance, PatternBest& best, SearchRoom& room, CountTable& table, uint64_t& steps)
         : m_E(E), m_runStart(runStart), m_runEnd(runEnd), m_lo(lo), m_n(hi - lo + 1), m_m(m), m_x(x),
-          m_mk(double(m) * kerf), m_tolerance(tolerance), m_best(best)
+          m_mk(double(m) * kerf), m_tolerance(tolerance), m_best(best), m_room(room), m_table(table), m_steps(steps)
     {
     }
 
@@ -184,7 +478,9 @@ private:
     bool Enter(int64_t level, int64_t bound);
     // The first position tried at `level` from bound a whose levels below may fit.
     int64_t FirstPossible(int64_t level, int64_t a) const;
-    bool Poll();
+    // Whether the record can no longer be improved by any multiset: asked
+    // only once the search has become long, since the answer costs a table.
+    bool Unbeatable() const { return m_steps >= g_searchTableAfterSteps && m_room.Unbeatable(m_best.remnant); }
 
     const std::vector<double>& m_E;
     const std::vector<int64_t>& m_runStart;
@@ -196,23 +492,18 @@ private:
     double m_mk;
     double m_tolerance;
     PatternBest& m_best;
+    SearchRoom& m_room;
+    CountTable& m_table;
+    uint64_t& m_steps;  // of the whole free search, for polling and the tables
 
     std::vector<int64_t> m_V, m_res, m_cur;
     std::vector<double> m_above;   // sum of the pieces chosen above each level, longest first
+    std::vector<int64_t> m_aboveUnits;  // the same in the table's units, once it is built
     std::vector<double> m_prefix;  // m_prefix[j] = P1 + ... + Pj
     double m_slack = 0;
     int64_t m_gmax = 0;
     bool m_stop = false;
-    uint32_t m_steps = 0;
 };
-
-bool CombinationSearch::Poll()
-{
-    // A long search keeps the window alive and can be interrupted.
-    if ((++m_steps & 0xFFFFF) != 0)
-        return true;
-    return ContinueRun();
-}
 
 bool CombinationSearch::Enter(int64_t level, int64_t bound)
 {
@@ -268,6 +559,7 @@ bool CombinationSearch::Run()
     m_res.assign(size, 0);
     m_cur.assign(size, 0);
     m_above.assign(size, 0);
+    m_aboveUnits.assign(size, 0);
     m_prefix.assign(std::size_t(m_n) + 1, 0);
     double total = std::fabs(m_x) + std::fabs(m_mk);
     for (int64_t j = 1; j <= m_n; ++j) {
@@ -277,6 +569,8 @@ bool CombinationSearch::Run()
     // Far above the rounding of any sum of these pieces, in any order.
     m_slack = (1e-9 + 4 * double(m_n) * std::numeric_limits<double>::epsilon()) * total;
     m_V[std::size_t(m_m)] = m_n + 1;
+    if (!m_table.Tried() && m_steps >= g_searchTableAfterSteps)
+        m_table.Build();
     if (!Enter(m_m, m_n))
         return true;
 
@@ -285,8 +579,21 @@ bool CombinationSearch::Run()
     int64_t L = m_m;
     int64_t ret = 0;
     for (;;) {
-        if (!Poll())
-            return false;
+        if (++m_steps % POLL_STEPS == 0) {
+            // A long search keeps the window alive and can be interrupted.
+            if (!PollRun())
+                return false;
+            // Nothing after this changes the record.
+            if (Unbeatable())
+                return true;
+            if (!m_table.Tried() && m_steps >= g_searchTableAfterSteps) {
+                m_table.Build();
+                // The levels entered so far, in units.
+                for (int64_t k = m_m; k > L; --k)
+                    m_aboveUnits[std::size_t(k - 1)] =
+                        m_aboveUnits[std::size_t(k)] + m_table.Units(P(m_V[std::size_t(k)]));
+            }
+        }
         const std::size_t l = std::size_t(L);
         const int64_t i = m_cur[l];
         bool up = false;
@@ -299,6 +606,17 @@ bool CombinationSearch::Run()
                 ret = m_res[l];
                 up = true;
             } else if (L >= 2) {
+                if (m_table.Built()) {
+                    // The least leftover of the levels below, from the sums
+                    // L - 1 pieces under position i can make.
+                    const int64_t above = m_aboveUnits[l] + m_table.Units(P(i));
+                    const int64_t rest = m_table.RoomUnits() - above - m_m * m_table.KerfUnits();
+                    if (!m_table.MayImprove(L - 1, std::size_t(m_lo + i - 1), rest, m_best.remnant)) {
+                        m_cur[l] = Next(i);
+                        continue;
+                    }
+                    m_aboveUnits[l - 1] = above;
+                }
                 m_above[l - 1] = m_above[l] + P(i);
                 if (Enter(L - 1, i - 1)) {
                     --L;
@@ -324,6 +642,8 @@ bool CombinationSearch::Run()
                             m_stop = true;
                             return true;
                         }
+                        if (Unbeatable())
+                            return true;
                     }
                 }
                 m_cur[1] = Next(i);
@@ -440,17 +760,24 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
         }
     }
 
+    SearchRoom exact(x, k, D, Q);
+    CountTable table(E, runStart, x, k, mMax);
+    uint64_t steps = 0;
     for (int64_t m = std::max<int64_t>(mMin, 1); m <= mMax; ++m) {
         if (!ContinueRun())
             return false;
         int64_t lo = 0, hi = n - 1;
         PruneForCompanions(E, lo, hi, m, x, k);
         if (hi - lo + 1 >= m && m >= 1) {
-            CombinationSearch search(E, runStart, runEnd, lo, hi, m, x, k, group.m_tolerance, best);
+            CombinationSearch search(E, runStart, runEnd, lo, hi, m, x, k, group.m_tolerance, best, exact, table,
+                                     steps);
             if (!search.Run())
                 return false;
         }
         if (best.remnant <= group.m_tolerance)
+            return true;
+        // No other number of companions can leave less.
+        if (steps >= g_searchTableAfterSteps && exact.Unbeatable(best.remnant))
             return true;
     }
     return true;
@@ -458,128 +785,227 @@ bool SearchFree(WireOptimize& group, double room, Candidates candidates, Pattern
 
 namespace {
 
-// The counts search on one choice of distinct lengths (descending). It works
-// in the caller's arrays (the caps are capped in place, counts is scratch),
-// so that the many choices of a limited search allocate nothing.
-class CountsSearch {
+// The limited search: every choice of i further distinct lengths (i = 1 to
+// K - 1) in lexicographic order of their indices, and for each choice the
+// counts search. The order in which patterns are met, and so every change of
+// the record, the stop and the tolerance left behind, are those of the plain
+// enumeration; what makes it fast is passing over only branches none of whose
+// patterns can leave strictly less than the record (the record changes only on
+// a strict improvement, and the stop and the early return depend on the record
+// alone):
+// - a choice prefix whose lengths, even at their full caps, together with the
+//   fullest lengths still selectable after it, cannot fill the room to below
+//   the record; when that holds for the fullest remaining lengths from some
+//   index on, the prefix's position is done;
+// - a counts level whose rest, less every remaining length at its full cap,
+//   is at least the record;
+// - once the record is the least leftover any multiset of the candidates can
+//   leave (known in exact arithmetic only), every remaining choice.
+class LimitedSearch {
 public:
-    CountsSearch(const std::vector<double>& lengths, std::vector<int64_t>& caps, std::vector<int64_t>& counts,
-                 double x, double kerf, double tolerance, PatternBest& best, bool& stop)
-        : m_lengths(lengths), m_caps(caps), m_counts(counts), m_x(x), m_kerf(kerf), m_tolerance(tolerance),
-          m_best(best), m_stop(stop)
+    LimitedSearch(WireOptimize& group, double x, const Candidates& candidates, PatternBest& best)
+        : m_group(group), m_x(x), m_kerf(group.m_kerfWidth), m_D(candidates.D), m_best(best),
+          m_room(x, group.m_kerfWidth, candidates.D, m_cap)
     {
-        m_counts.assign(lengths.size(), 0);
+        const std::size_t n = m_D.size();
+        m_step.resize(n);
+        m_cap.resize(n);
+        m_full.resize(n);
+        for (std::size_t b = 0; b < n; ++b) {
+            m_step[b] = m_D[b] + m_kerf;
+            m_cap[b] = std::min(candidates.Q[b], TruncCount((m_x + 0.00001) / m_step[b]));
+            m_full[b] = double(std::max<int64_t>(m_cap[b], 0)) * m_step[b];
+        }
     }
 
-    void Run()
-    {
-        for (std::size_t j = 0; j < m_caps.size(); ++j)
-            m_caps[j] = std::min(m_caps[j], TruncCount((m_x + 0.00001) / (m_lengths[j] + m_kerf)));
-        Level(0, m_x, m_caps[0]);
-    }
+    // False when the run was interrupted.
+    bool Run();
 
 private:
-    void Level(std::size_t j, double rest, int64_t cap)
+    // Least sum of the `q` fullest lengths from index j on.
+    double Fullest(std::size_t j, std::size_t q) const { return q == 0 ? 0 : m_fullest[j * m_width + q - 1]; }
+    bool CannotBeat(double least) const { return m_room.CannotBeat(least, m_best.remnant); }
+    bool Unbeatable()
     {
-        const double step = m_lengths[j] + m_kerf;
-        if (j + 1 == m_lengths.size()) {
-            const int64_t count = std::min(cap, TruncCount((rest + 0.00001) / step));
-            m_counts[j] = count;
-            const double h = rest - double(count) * step;
-            if (h < m_best.remnant) {
-                m_best.remnant = h;
-                m_best.available = m_x;
-                m_best.companions.clear();
-                for (std::size_t t = 0; t < m_lengths.size(); ++t)
-                    m_best.companions.insert(m_best.companions.end(), std::size_t(std::max<int64_t>(m_counts[t], 0)),
-                                             m_lengths[t]);
-                if (m_best.remnant <= m_tolerance)
-                    m_stop = true;
+        return m_work >= g_searchTableAfterSteps && m_room.Unbeatable(m_best.remnant);
+    }
+    bool Tick()
+    {
+        ++m_work;
+        return m_work % POLL_STEPS != 0 || PollRun();
+    }
+    bool Choices(std::size_t first, std::size_t i, bool leadKind);
+    bool Counts();
+    bool Level(std::size_t j, double rest, int64_t cap);
+
+    WireOptimize& m_group;
+    double m_x;
+    double m_kerf;
+    const std::vector<double>& m_D;
+    PatternBest& m_best;
+    std::vector<double> m_step;
+    std::vector<int64_t> m_cap;  // at most the count left, at most what fits the room
+    std::vector<double> m_full;  // each length at its cap
+    SearchRoom m_room;
+    std::vector<double> m_fullest;  // see Fullest
+    std::size_t m_width = 0;
+    uint64_t m_work = 0;
+    bool m_stop = false;
+
+    // The choice being counted: indices into D, each length's cap as the
+    // counts reach it, and the sum of full caps from each level on.
+    std::vector<std::size_t> m_choice;
+    std::vector<int64_t> m_counts;
+    std::vector<double> m_suffixFull;
+};
+
+bool LimitedSearch::Run()
+{
+    const std::size_t n = m_D.size();
+    const int32_t K = std::max<int32_t>(m_group.m_maxLengthKinds, 1);
+    if (n == 0)
+        return true;
+    const bool leadKind = m_D[0] == m_group.m_leadLength;
+
+    // The sums of the q fullest lengths of every suffix of D, q up to K - 1.
+    m_width = std::size_t(K - 1);
+    if (m_width > 0) {
+        m_fullest.assign((n + 1) * m_width, 0);
+        std::vector<double> top;  // fullest first
+        for (std::size_t j = n; j-- > 0;) {
+            top.insert(std::upper_bound(top.begin(), top.end(), m_full[j], std::greater<double>()), m_full[j]);
+            if (top.size() > m_width)
+                top.pop_back();
+            double sum = 0;
+            for (std::size_t q = 0; q < m_width; ++q) {
+                if (q < top.size())
+                    sum += top[q];
+                m_fullest[j * m_width + q] = sum;
             }
-            return;
-        }
-        for (int64_t count = 0; count <= cap; ++count) {
-            m_counts[j] = count;
-            const double r = rest - double(count) * step;
-            const double nextStep = m_lengths[j + 1] + m_kerf;
-            const int64_t nextCap = std::min(m_caps[j + 1], TruncCount((r + 0.00001) / nextStep));
-            Level(j + 1, r, nextCap);
-            if (m_stop)
-                return;
         }
     }
 
-    const std::vector<double>& m_lengths;
-    std::vector<int64_t>& m_caps;
-    std::vector<int64_t>& m_counts;
-    double m_x;
-    double m_kerf;
-    double m_tolerance;
-    PatternBest& m_best;
-    bool& m_stop;
-};
+    if (leadKind) {
+        m_choice = {0};
+        if (!Counts())
+            return false;
+    }
+    const std::size_t first = leadKind ? 1 : 0;
+    const std::size_t pool = n - first;
+    for (int32_t i = 1; i <= K - 1; ++i) {
+        m_group.m_tolerance = i < 3 ? 0 : (i - 1) * 0.005 * m_x * g_speedLevel;
+        if (m_group.m_tolerance > m_best.remnant)
+            return true;
+        m_stop = false;
+        if (std::size_t(i) <= pool && !Unbeatable())
+            if (!Choices(first, std::size_t(i), leadKind))
+                return false;
+        if (m_stop)
+            return true;
+    }
+    return true;
+}
+
+bool LimitedSearch::Choices(std::size_t first, std::size_t i, bool leadKind)
+{
+    const std::size_t n = m_D.size();
+    const std::size_t base = leadKind ? 1 : 0;
+    // idx[t] is the candidate at position t; full[t] the full caps of the
+    // lead's kind and the positions before t.
+    std::vector<std::size_t> idx(i);
+    std::vector<double> full(i + 1);
+    full[0] = leadKind ? m_full[0] : 0;
+    std::size_t t = 0;
+    idx[0] = first;
+    for (;;) {
+        if (!Tick())
+            return false;
+        const std::size_t a = idx[t];
+        const std::size_t q = i - t - 1;  // positions after this one
+        // Position t is done when no candidate is left for it, or when even
+        // the fullest lengths from a on cannot beat the record.
+        if (a + q >= n || CannotBeat(m_x - full[t] - Fullest(a, q + 1))) {
+            if (t == 0)
+                return true;
+            --t;
+            ++idx[t];
+            continue;
+        }
+        if (CannotBeat(m_x - (full[t] + m_full[a]) - Fullest(a + 1, q))) {
+            ++idx[t];
+            continue;
+        }
+        full[t + 1] = full[t] + m_full[a];
+        if (q > 0) {
+            ++t;
+            idx[t] = a + 1;
+            continue;
+        }
+        if (Unbeatable())
+            return true;
+        m_choice.resize(base);
+        if (leadKind)
+            m_choice[0] = 0;
+        m_choice.insert(m_choice.end(), idx.begin(), idx.end());
+        if (!Counts())
+            return false;
+        if (m_stop)
+            return true;
+        ++idx[t];
+    }
+}
+
+bool LimitedSearch::Counts()
+{
+    const std::size_t c = m_choice.size();
+    m_counts.assign(c, 0);
+    m_suffixFull.assign(c + 1, 0);
+    for (std::size_t j = c; j-- > 0;)
+        m_suffixFull[j] = m_suffixFull[j + 1] + m_full[m_choice[j]];
+    return Level(0, m_x, m_cap[m_choice[0]]);
+}
+
+bool LimitedSearch::Level(std::size_t j, double rest, int64_t cap)
+{
+    const double step = m_step[m_choice[j]];
+    if (j + 1 == m_choice.size()) {
+        const int64_t count = std::min(cap, TruncCount((rest + 0.00001) / step));
+        m_counts[j] = count;
+        const double h = rest - double(count) * step;
+        if (h < m_best.remnant) {
+            m_best.remnant = h;
+            m_best.available = m_x;
+            m_best.companions.clear();
+            for (std::size_t t = 0; t < m_choice.size(); ++t)
+                m_best.companions.insert(m_best.companions.end(), std::size_t(std::max<int64_t>(m_counts[t], 0)),
+                                         m_D[m_choice[t]]);
+            if (m_best.remnant <= m_group.m_tolerance)
+                m_stop = true;
+        }
+        return true;
+    }
+    const std::size_t next = m_choice[j + 1];
+    for (int64_t count = 0; count <= cap; ++count) {
+        if (!Tick())
+            return false;
+        m_counts[j] = count;
+        const double r = rest - double(count) * step;
+        // Every pattern below leaves at least r less the remaining lengths at
+        // their full caps.
+        if (CannotBeat(r - m_suffixFull[j + 1]))
+            continue;
+        const int64_t nextCap = std::min(m_cap[next], TruncCount((r + 0.00001) / m_step[next]));
+        if (!Level(j + 1, r, nextCap))
+            return false;
+        if (m_stop)
+            return true;
+    }
+    return true;
+}
 
 }  // namespace
 
-void SearchLimited(WireOptimize& group, double room, Candidates candidates, PatternBest& best)
+bool SearchLimited(WireOptimize& group, double room, Candidates candidates, PatternBest& best)
 {
-    const double x = room;
-    const double k = group.m_kerfWidth;
-    const std::vector<double>& D = candidates.D;
-    const std::vector<int64_t>& Q = candidates.Q;
-    const int32_t K = std::max<int32_t>(group.m_maxLengthKinds, 1);
-    if (D.empty())
-        return;
-    const bool leadKind = D[0] == group.m_leadLength;
-
-    bool stop = false;
-    std::vector<double> lengths;
-    std::vector<int64_t> caps;
-    std::vector<int64_t> counts;
-    if (leadKind) {
-        lengths = {D[0]};
-        caps = {Q[0]};
-        CountsSearch(lengths, caps, counts, x, k, group.m_tolerance, best, stop).Run();
-    }
-
-    const std::size_t first = leadKind ? 1 : 0;
-    const std::size_t pool = D.size() - first;
-    for (int32_t i = 1; i <= K - 1; ++i) {
-        group.m_tolerance = i < 3 ? 0 : (i - 1) * 0.005 * x * g_speedLevel;
-        if (group.m_tolerance > best.remnant)
-            return;
-        stop = false;
-        if (std::size_t(i) <= pool) {
-            // Choices of i further lengths in lexicographic order of their indices.
-            std::vector<std::size_t> idx(static_cast<std::size_t>(i));
-            for (std::size_t t = 0; t < idx.size(); ++t)
-                idx[t] = first + t;
-            for (;;) {
-                lengths.clear();
-                caps.clear();
-                if (leadKind) {
-                    lengths.push_back(D[0]);
-                    caps.push_back(Q[0]);
-                }
-                for (std::size_t t : idx) {
-                    lengths.push_back(D[t]);
-                    caps.push_back(Q[t]);
-                }
-                CountsSearch(lengths, caps, counts, x, k, group.m_tolerance, best, stop).Run();
-                if (stop)
-                    break;
-                // Next combination.
-                std::size_t t = idx.size();
-                while (t > 0 && idx[t - 1] == D.size() - (idx.size() - (t - 1)))
-                    --t;
-                if (t == 0)
-                    break;
-                ++idx[t - 1];
-                for (std::size_t u = t; u < idx.size(); ++u)
-                    idx[u] = idx[u - 1] + 1;
-            }
-        }
-        if (stop)
-            return;
-    }
+    return LimitedSearch(group, room, candidates, best).Run();
 }

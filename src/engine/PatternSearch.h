@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "engine/Job.h"
@@ -26,9 +27,13 @@ struct PieceList {
     void RemoveLongerThan(double limit);
 };
 
+// The leftover of the record before any pattern is found: above every real
+// leftover, however long the bar, so that the first pattern always replaces it.
+constexpr double NO_PATTERN_REMNANT = std::numeric_limits<double>::infinity();
+
 // Best-so-far record of one lead piece.
 struct PatternBest {
-    double remnant = 100000000;
+    double remnant = NO_PATTERN_REMNANT;
     std::vector<double> companions;  // in the order of the pattern
     double available = 0;            // room of the bar it was found on
     int32_t stockIndex = 0;          // that bar's position in the group's stock arrays
@@ -48,10 +53,16 @@ Candidates CandidateLengths(const PieceList& list, double x);
 // with g_speedLevel (0 at level 0).
 double FreeTolerance(double room, const PieceList& list, double kerf, std::size_t candidateCount);
 
+// Steps a search makes before it builds its tables of reachable sums, which
+// pay off only for long searches (default 20000). The tables never change a
+// plan; tests set 0 to have them built at once.
+extern uint64_t g_searchTableAfterSteps;
+
 // Tries every multiset of companions by number of pieces; false when the run
 // was interrupted (the message has been shown).
 bool SearchFree(WireOptimize& group, double room, Candidates candidates, PatternBest& best);
 
 // Tries every choice of up to m_maxLengthKinds - 1 further distinct lengths and
-// every count of each. Sets m_tolerance itself.
-void SearchLimited(WireOptimize& group, double room, Candidates candidates, PatternBest& best);
+// every count of each. Sets m_tolerance itself. False when the run was
+// interrupted (the message has been shown).
+bool SearchLimited(WireOptimize& group, double room, Candidates candidates, PatternBest& best);

@@ -118,8 +118,8 @@ bool ChooseStock(WireOptimize& group, Mode mode, PatternBest& best, const PieceL
             if (group.m_maxLengthKinds == 0) {
                 if (!SearchFree(group, room, std::move(candidates), best))
                     return false;
-            } else {
-                SearchLimited(group, room, std::move(candidates), best);
+            } else if (!SearchLimited(group, room, std::move(candidates), best)) {
+                return false;
             }
             if (best.available == room)
                 best.stockIndex = int32_t(i);

@@ -5,6 +5,8 @@
 #include <random>
 
 #include "engine/PatternSearch.h"
+#include "engine/Run.h"
+#include "support/Recorders.h"
 
 namespace {
 
@@ -133,7 +135,7 @@ TEST(SearchFree, NothingFitsLeavesTheRecordUntouched)
 {
     PatternBest best = Free(500, 0, {600, 700});
     EXPECT_TRUE(best.companions.empty());
-    EXPECT_EQ(best.remnant, 100000000);
+    EXPECT_EQ(best.remnant, NO_PATTERN_REMNANT);
 }
 
 TEST(SearchFree, InterruptionIsReportedOnce)
@@ -157,7 +159,7 @@ TEST(SearchFree, LevelZeroFindsTheLeastLeftoverOverAllMultisets)
         for (int i = 0; i < n; ++i)
             pieces.push_back(std::uniform_int_distribution<int>(2, 40)(random) * 50.0);
         const double room = std::uniform_int_distribution<int>(5, 80)(random) * 50.0 + kerf;
-        double least = 100000000;
+        double least = NO_PATTERN_REMNANT;
         for (int mask = 1; mask < (1 << n); ++mask) {
             double s = 0;
             int m = 0;
@@ -193,7 +195,7 @@ TEST(SearchLimited, OneKindWithoutFurtherPiecesOfTheLeadFindsNothing)
 {
     PatternBest best = Limited(3000, 0, 2500, 1, {1500, 1000});
     EXPECT_TRUE(best.companions.empty());
-    EXPECT_EQ(best.remnant, 100000000);
+    EXPECT_EQ(best.remnant, NO_PATTERN_REMNANT);
 }
 
 TEST(SearchLimited, CountsMayOvershootTheRoomByTheMargin)
@@ -216,4 +218,107 @@ TEST(SearchLimited, ToleranceStaysZeroUpToThreeKindsAndGrowsBeyond)
     Limited(10000, 0, 9000, 4, pieces, 3, &tolerance);
     // Three further kinds at level 3: (3 - 1) x 0.005 x 10000 x 3 = 300, 3 % of the room.
     EXPECT_DOUBLE_EQ(tolerance, 300);
+}
+
+namespace {
+
+// Withdraws the run, as the interrupt button does, at its n-th dispatch.
+class WithdrawAt : public RunHooks {
+public:
+    explicit WithdrawAt(int n) : m_n(n) {}
+    void DispatchPending() override
+    {
+        if (++m_dispatches >= m_n)
+            g_resultWindow = nullptr;
+    }
+    int m_dispatches = 0;
+
+private:
+    int m_n;
+};
+
+// Short lengths in tenths that never fill the room: 1000.05 always leaves at
+// least 0.05, so the limited search never stops early, and every length fits
+// about ninety times, so no count is cut off by its cap. With five kinds this
+// search runs for hours.
+std::vector<double> EndlessTenths()
+{
+    std::vector<double> pieces;
+    for (int t = 101; t <= 300; ++t)
+        for (int c = 0; c < 100; ++c)
+            pieces.push_back(t / 10.0);
+    return pieces;
+}
+
+}  // namespace
+
+TEST(SearchLimited, LongSearchAnswersAWithdrawnRunFromInside)
+{
+    // The limited search calls the run hooks only from its inner loops: the
+    // one dispatch, and the false, come from there.
+    RecordingSink sink;
+    g_messageSink = &sink;
+    WithdrawAt hooks(1);
+    g_resultWindow = &hooks;
+    g_speedLevel = 0;
+    WireOptimize group;
+    group.m_maxLengthKinds = 5;
+    group.m_leadLength = 5000;
+    PieceList list = Pieces(EndlessTenths());
+    PatternBest best;
+    EXPECT_FALSE(SearchLimited(group, 1000.05, CandidateLengths(list, 1000.05), best));
+    EXPECT_EQ(hooks.m_dispatches, 1);
+    EXPECT_EQ(g_resultWindow, nullptr);
+    EXPECT_EQ(sink.m_messages, std::vector<std::u16string>{u"优化计算中断 !"});
+    g_messageSink = nullptr;
+}
+
+TEST(SearchFree, LongCombinationSearchAnswersAWithdrawnRun)
+{
+    // 100.0, 101.1, 102.2, ... three of each at the best level: the decimal
+    // sums tie so often that this search does not end in minutes (see the
+    // benchmark); a withdrawn run ends it all the same, with one message.
+    RecordingSink sink;
+    g_messageSink = &sink;
+    WithdrawAt hooks(2);
+    g_resultWindow = &hooks;
+    g_speedLevel = 0;
+    std::vector<double> pieces;
+    for (int i = 0; i < 99; ++i)
+        for (int c = 0; c < 3; ++c)
+            pieces.push_back(std::round((100 + 1.1 * i) * 1000) / 1000);
+    WireOptimize group;
+    PieceList list = Pieces(pieces);
+    PatternBest best;
+    const double room = 6000 - 208.9;
+    EXPECT_FALSE(SearchFree(group, room, CandidateLengths(list, room), best));
+    EXPECT_EQ(hooks.m_dispatches, 2);
+    EXPECT_EQ(sink.m_messages, std::vector<std::u16string>{u"优化计算中断 !"});
+    g_messageSink = nullptr;
+}
+
+TEST(RunOptimisation, InterruptDuringALimitedSearchEndsTheRunWithCodeZero)
+{
+    // The plan checks once per group and once per stock row; the third
+    // dispatch comes from inside the limited search of the first lead piece.
+    InputLists lists;
+    lists.AppendStockRow(u"A", 1100.05, -1, 0);
+    lists.AppendCutRow(u"A", 100, 1, u"");
+    for (int t = 101; t <= 300; ++t)
+        lists.AppendCutRow(u"A", t / 10.0, 100, u"");
+    RecordingSink sink;
+    g_messageSink = &sink;
+    WithdrawAt hooks(3);
+    WireOptimize_Whole job;
+    LoadJob(job, lists, 0, 0, 5, 0);
+    g_resultWindow = &hooks;
+    JobError error;
+    error.code = 7;
+    EXPECT_FALSE(RunOptimisation(job, error));
+    EXPECT_EQ(error.code, 0);
+    EXPECT_EQ(hooks.m_dispatches, 3);
+    EXPECT_EQ(sink.m_messages, std::vector<std::u16string>{u"优化计算中断 !"});
+    EXPECT_TRUE(job.m_groups[0].m_patterns.empty());
+    g_messageSink = nullptr;
+    g_resultWindow = nullptr;
 }

@@ -12,6 +12,7 @@
 // meant for small jobs only.
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "engine/Job.h"
@@ -21,7 +22,8 @@ namespace model {
 
 // Best-so-far record of one lead piece.
 struct Best {
-    double remnant = 100000000;
+    // Above any leftover of a real bar, so the first pattern found always replaces it.
+    double remnant = std::numeric_limits<double>::infinity();
     std::vector<double> companions;  // in the order of the pattern
     double available = 0;            // room of the bar on which it was found
     int32_t stockIndex = 0;          // position of that bar in the group's stock arrays

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -432,6 +433,120 @@ TEST(RandomJobs, DeepSearchesAtTheBestLevelMatchThePerPieceReading)
             lists.AppendStockRow(u"A", pick(900, 2600), pick(1, 3), pick(0, 1));
         Params params;
         params.kerf = pick(0, 3) == 0 ? 2.5 : 0;
+        const Outcome engine = RunEngine(lists, params);
+        const Outcome reference = RunModel(lists, params);
+        const std::string diff = Compare(engine, reference);
+        if (!diff.empty()) {
+            ++mismatches;
+            ADD_FAILURE() << "job seed " << seed << ": " << diff << "\n"
+                          << Describe(lists, params) << DescribePlan(engine) << DescribePlan(reference);
+        }
+    }
+}
+
+// Has the searches build their tables of reachable sums from the first step,
+// so that a comparison goes through the bounds taken from them (by default
+// only long searches build them).
+class TablesAtOnce {
+public:
+    TablesAtOnce() : m_saved(g_searchTableAfterSteps) { g_searchTableAfterSteps = 0; }
+    ~TablesAtOnce() { g_searchTableAfterSteps = m_saved; }
+
+private:
+    uint64_t m_saved;
+};
+
+// Lengths for the jobs below: whole, tenths, an arithmetic progression (many
+// choices share one sum: 100.0, 101.1, ... in decimals, 100, 101.25, ... in
+// binary fractions), or multiples of 50 (ties everywhere, exact).
+std::vector<double> LengthsOfShape(int shape, int count, std::mt19937& rng, int lo, int hi)
+{
+    auto pick = [&rng](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+    std::vector<double> lengths;
+    const double steps[] = {1.1, 1.25, 1.3, 2};
+    const double step = steps[pick(0, 3)];
+    for (int i = 0; int(lengths.size()) < count && i < 10 * count; ++i) {
+        double length = 0;
+        if (shape == 0)
+            length = pick(lo, hi);
+        else if (shape == 1)
+            length = pick(lo * 10, hi * 10) / 10.0;
+        else if (shape == 2)
+            length = std::round((lo + step * double(lengths.size())) * 1000) / 1000;
+        else
+            length = 50.0 * pick(std::max(1, lo / 50), hi / 50);
+        if (std::find(lengths.begin(), lengths.end(), length) == lengths.end())
+            lengths.push_back(length);
+    }
+    return lengths;
+}
+
+// The limited search under every kinds limit and level, on jobs with many
+// distinct lengths so that whole choices and counts are passed over by the
+// bounds: trim, kerf, preferred rows, whole and decimal lengths, and lengths
+// whose sums tie. Half of the jobs build the tables at once.
+TEST(RandomJobs, KindsLimitedSearchesMatchThePerPieceReading)
+{
+    int mismatches = 0;
+    int planned = 0;
+    for (uint32_t seed = 1; seed <= 360 && mismatches < 5; ++seed) {
+        std::mt19937 rng(seed * 7919);
+        auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        Params params;
+        params.kinds = int32_t(1 + seed % 5);
+        params.speed = int32_t((seed / 5) % 6);
+        const double trims[] = {0, 12.5, 10};
+        const double kerfs[] = {0, 3, 2.5};
+        params.trim = trims[pick(0, 2)];
+        params.kerf = kerfs[pick(0, 2)];
+        const int shape = pick(0, 3);
+        // The per-piece reading tries every choice and every count: keep that small.
+        const int distinct = params.kinds >= 4 ? pick(6, 14) : pick(8, 24);
+        const int most = params.kinds >= 4 ? 4 : 9;
+        InputLists lists;
+        for (double length : LengthsOfShape(shape, distinct, rng, 40, 700))
+            lists.AppendCutRow(u"A", length, pick(1, most), u"");
+        const double stocks[] = {3000, 6000, 12000, 2000.5};
+        lists.AppendStockRow(u"A", stocks[pick(0, 3)], -1, 0);
+        if (pick(0, 2) == 0)
+            lists.AppendStockRow(u"A", pick(15, 60) * 100.0, pick(1, 3), pick(0, 1));
+        std::unique_ptr<TablesAtOnce> tables;
+        if (seed % 2 == 0)
+            tables = std::make_unique<TablesAtOnce>();
+        const Outcome engine = RunEngine(lists, params);
+        const Outcome reference = RunModel(lists, params);
+        const std::string diff = Compare(engine, reference);
+        if (!diff.empty()) {
+            ++mismatches;
+            ADD_FAILURE() << "job seed " << seed << ": " << diff << "\n"
+                          << Describe(lists, params) << DescribePlan(engine) << DescribePlan(reference);
+        }
+        planned += reference.ok;
+    }
+    if (mismatches == 0) {
+        EXPECT_GT(planned, 300);
+    }
+}
+
+// The combination search at the best level with its tables built at once:
+// short pieces whose sums tie, in binary fractions (ties passed over exactly)
+// and in decimals (ties searched), with and without kerf and trim.
+TEST(RandomJobs, DeepSearchesWithTablesMatchThePerPieceReading)
+{
+    const TablesAtOnce tables;
+    int mismatches = 0;
+    for (uint32_t seed = 1; seed <= 240 && mismatches < 5; ++seed) {
+        std::mt19937 rng(seed * 104729);
+        auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        InputLists lists;
+        for (double length : LengthsOfShape(pick(0, 3), pick(3, 9), rng, 90, 400))
+            lists.AppendCutRow(u"A", length, pick(1, 6), u"");
+        lists.AppendStockRow(u"A", pick(900, 2600) + (pick(0, 3) == 0 ? 0.5 : 0), -1, 0);
+        if (pick(0, 2) == 0)
+            lists.AppendStockRow(u"A", pick(900, 2600), pick(1, 3), pick(0, 1));
+        Params params;
+        params.kerf = pick(0, 2) == 0 ? 2.5 : 0;
+        params.trim = pick(0, 3) == 0 ? 12.5 : 0;
         const Outcome engine = RunEngine(lists, params);
         const Outcome reference = RunModel(lists, params);
         const std::string diff = Compare(engine, reference);
@@ -1091,7 +1206,7 @@ TEST(SearchByHand, LimitedSearchChoosesKindsAndLeavesItsTolerance)
         // The lead's own length is in every choice: 2000 + 2000, not 1500 + 700.
         {2, 0, 2000, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, 300, {2000}, 0},
         // One kind and no other piece of the lead's length: nothing is found.
-        {1, 0, 2500, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, 100000000, {}, 0},
+        {1, 0, 2500, 2300, {{2000, 1}, {1500, 1}, {700, 1}}, NO_PATTERN_REMNANT, {}, 0},
         // Three further kinds at level 3 use 2 x 0.5 % x 3 of the room, four use 3 x 0.5 % x 3.
         {4, 3, 2500, 2000, {{1700, 1}, {1300, 1}, {900, 1}}, 300, {1700}, 60},
         {5, 3, 2500, 2000, {{1700, 1}, {1300, 1}, {900, 1}}, 300, {1700}, 90},
@@ -1143,3 +1258,84 @@ TEST(SearchByHand, CandidateLengthsKeepWhatFits)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Bars so long that every leftover is 100,000,000 or more: the plan still
+// comes from real bars.
+
+namespace {
+
+// Every pattern uses a bar length of the stock list, and every bar used is
+// taken from the stock list's rows.
+void ExpectRealBars(const WireOptimize_Whole& job, const InputLists& lists)
+{
+    for (const WireOptimize& group : job.m_groups) {
+        for (const WireCombine& pattern : group.m_patterns) {
+            const auto& stock = lists.m_stockLength;
+            EXPECT_NE(std::find(stock.begin(), stock.end(), pattern.m_barLength), stock.end())
+                << "bar length " << Show(pattern.m_barLength) << " is no stock length";
+        }
+    }
+}
+
+}  // namespace
+
+TEST(PlanByHand, ACoilEnteredAsOneLongBarIsCutFromTheCoil)
+{
+    // 35 x 2995 + 35 x 985 with a kerf of 5 take 139,650 of a coil of
+    // 999,999,999: every piece comes from one coil, which leaves 999,860,349.
+    const InputLists lists = MakeLists({{S, 2995, 35, u""}, {S, 985, 35, u""}}, {{S, 999999999, 0, 0}});
+    for (const Params& params : AllLevels(0, 5)) {
+        if (params.kinds == 1)
+            continue;  // one kind per pattern: below
+        for (const Outcome& run : RunBoth(lists, params)) {
+            SCOPED_TRACE(Trace(run, params));
+            ASSERT_TRUE(run.ok);
+            ExpectPatterns(run.job.m_groups[0],
+                           {{999999999, 1, {2995, 985}, {35, 35}, 139300.0 / 999999999, 999860349}});
+            ExpectLeftovers(run.job, {{999999999, -1, S, 0}, {999860349, 1, S, -1}});
+        }
+    }
+    // One kind per pattern: the 2995s on one coil, the 985s on another.
+    for (const Outcome& run : RunBoth(lists, {0, 5, 1, 0})) {
+        SCOPED_TRACE(run.who);
+        ASSERT_TRUE(run.ok);
+        EXPECT_EQ(run.job.m_totalBars, 2);
+        ExpectRealBars(run.job, lists);
+    }
+}
+
+TEST(PlanByHand, PiecesOfTwentyKilometresOnBarsOfOneHundredFifty)
+{
+    // Seven pieces of 20,000,000 fill 140,000,000 of a bar; the eighth takes a
+    // second bar of 150,000,000 and leaves 130,000,000 (no bar of 20,000,000).
+    const InputLists lists = MakeLists({{S, 20000000, 8, u""}}, {{S, 150000000, 3, 0}});
+    for (const Params& params : AllLevels(0, 0)) {
+        for (const Outcome& run : RunBoth(lists, params)) {
+            SCOPED_TRACE(Trace(run, params));
+            ASSERT_TRUE(run.ok);
+            ExpectPatterns(run.job.m_groups[0], {{150000000, 1, {20000000}, {7}, 140.0 / 150, 10000000},
+                                                 {150000000, 1, {20000000}, {1}, 20.0 / 150, 130000000}});
+            EXPECT_EQ(run.job.m_totalLength, 300000000);
+            ExpectLeftovers(run.job, {{150000000, 1, S, 0}, {10000000, 1, S, -1}, {130000000, 1, S, -1}});
+        }
+    }
+}
+
+TEST(PlanByHand, ShortBarFirstThenTheCoilForAllTheRest)
+{
+    // 7000 pieces of 5000 on one bar of 6000 and one coil of 200,000,000: the
+    // first piece alone leaves 1000 on the short bar, the coil takes the other
+    // 6999 and leaves 165,005,000. The leftover list and the bars agree: both
+    // rows are used up. (Engine only: the per-piece reading would nest 6999 levels.)
+    const InputLists lists = MakeLists({{S, 5000, 7000, u""}}, {{S, 6000, 1, 0}, {S, 200000000, 1, 0}});
+    for (const Params& params : std::vector<Params>{{0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 2, 0}, {0, 0, 3, 5}}) {
+        SCOPED_TRACE("kinds " + std::to_string(params.kinds) + ", speed " + std::to_string(params.speed));
+        const Outcome run = RunEngine(lists, params);
+        ASSERT_TRUE(run.ok);
+        ExpectPatterns(run.job.m_groups[0], {{6000, 1, {5000}, {1}, 5000.0 / 6000, 1000},
+                                             {200000000, 1, {5000}, {6999}, 34995000.0 / 200000000, 165005000}});
+        EXPECT_EQ(run.job.m_totalBars, 2);
+        ExpectLeftovers(run.job, {{1000, 1, S, -1}, {165005000, 1, S, -1}});
+    }
+}
