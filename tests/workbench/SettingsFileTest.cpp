@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "exchange/Codepage.h"
+#include "support/ResourceLimits.h"
 #include "support/TempFolder.h"
 #include "workbench/InputLists.h"
 #include "workbench/SettingsFile.h"
@@ -298,7 +299,7 @@ TEST_F(SettingsFileTest, SavingCreatesTheConfigFolderAndLeavesNoNewFile)
     const std::string path = SettingsFilePath(m_folder.File("program"));
     ASSERT_TRUE(SaveSettings(path, ExampleLists(), SettingsRecord()));
     EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_FALSE(fs::exists(fs::u8path(path + ".new")));
+    EXPECT_EQ(FolderEntries(fs::u8path(path).parent_path().u8string()), std::vector<std::string>({"QRMCfg.txt"}));
 }
 
 TEST_F(SettingsFileTest, SavingReplacesTheOldFile)
@@ -306,7 +307,7 @@ TEST_F(SettingsFileTest, SavingReplacesTheOldFile)
     const std::string path = m_folder.WriteFile("QRMCfg.txt", "20260430\r\n9\r\nold content that is longer");
     ASSERT_TRUE(SaveSettings(path, ExampleLists(), SettingsRecord()));
     EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_FALSE(fs::exists(fs::u8path(path + ".new")));
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
 }
 
 // Every failure below also happens for the superuser.
@@ -325,34 +326,43 @@ TEST_F(SettingsFileTest, FailedReplacementKeepsWhatWasThere)
     const std::string inside = m_folder.WriteFile("QRMCfg.txt/keep", "kept");
     EXPECT_FALSE(SaveSettings(path, ExampleLists(), SettingsRecord()));
     EXPECT_EQ(TempFolder::ReadFile(inside), "kept");
-    EXPECT_FALSE(fs::exists(fs::u8path(path + ".new")));
-}
-
-TEST_F(SettingsFileTest, NewFileThatCannotBeCreatedKeepsTheOldFile)
-{
-    const std::string path = m_folder.WriteFile("QRMCfg.txt", EXAMPLE_FILE);
-    ASSERT_TRUE(fs::create_directory(fs::u8path(path + ".new")));
-    InputLists other;
-    other.AppendCutRow(u"B", 1, 1, u"");
-    EXPECT_FALSE(SaveSettings(path, other, SettingsRecord()));
-    EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_TRUE(fs::is_directory(fs::u8path(path + ".new")));
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
 }
 
 #ifndef _WIN32
-TEST_F(SettingsFileTest, NewFileThatCannotBeWrittenCompletelyKeepsTheOldFile)
+TEST_F(SettingsFileTest, NewFileThatCannotBeCreatedKeepsTheOldFile)
 {
-    // The new file is a link to the device that is always full: it opens, but
-    // the content cannot be written.
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
+    // A process out of file handles cannot create the temporary file.
     const std::string path = m_folder.WriteFile("QRMCfg.txt", EXAMPLE_FILE);
-    fs::create_symlink("/dev/full", fs::u8path(path + ".new"));
     InputLists other;
     other.AppendCutRow(u"B", 1, 1, u"");
-    EXPECT_FALSE(SaveSettings(path, other, SettingsRecord()));
+    bool saved = true;
+    {
+        NoMoreFiles noFiles;
+        ASSERT_TRUE(noFiles.Active());
+        saved = SaveSettings(path, other, SettingsRecord());
+    }
+    EXPECT_FALSE(saved);
     EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_FALSE(fs::is_symlink(fs::u8path(path)));
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
+}
+
+TEST_F(SettingsFileTest, NewFileThatCannotBeWrittenCompletelyKeepsTheOldFile)
+{
+    // A disk that fills up after 16 bytes of the new file: it is created, but
+    // the content cannot be written whole.
+    const std::string path = m_folder.WriteFile("QRMCfg.txt", EXAMPLE_FILE);
+    InputLists other;
+    other.AppendCutRow(u"B", 1, 1, u"");
+    bool saved = true;
+    {
+        FileSizeLimit fullDisk(16);
+        ASSERT_TRUE(fullDisk.Active());
+        saved = SaveSettings(path, other, SettingsRecord());
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
 }
 #endif
 
