@@ -70,12 +70,13 @@ struct Workbook {
 // How much of a workbook file the readers keep, so that a huge file cannot
 // exhaust memory. Cells arrive row by row, so a limit cuts off the end of a
 // sheet and keeps its first rows complete. The defaults keep every row a
-// spreadsheet can hold but at most one million cells over the whole workbook
-// (a cell takes some 300 bytes here, so about 300 MB at most); cells past a
-// limit are left out and Workbook::truncated is set.
+// spreadsheet can hold but at most half a million cells over the whole
+// workbook (a cell takes some 300 bytes here, so about 150 MB at most, beside
+// the part being parsed); cells past a limit are left out and
+// Workbook::truncated is set.
 struct ReadLimits {
-    int32_t maxRows = 1048576;       // rows past this are left out
-    std::size_t maxCells = 1000000;  // cells past this many are left out
+    int32_t maxRows = 1048576;      // rows past this are left out
+    std::size_t maxCells = 500000;  // cells past this many are left out
 };
 
 // What GetValue yields: a text, a number, or nothing.

@@ -16,7 +16,9 @@
 #include <unistd.h>
 #endif
 #include <exception>
+#include <stdexcept>
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -29,6 +31,9 @@
 #include <freexl.h>
 #include <orcus/exception.hpp>
 #include <orcus/orcus_xlsx.hpp>
+#include <orcus/sax_parser.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
 
 #include "automation/SpreadsheetConnection.h"
@@ -81,7 +86,12 @@ public:
         const auto it = cells.find(key);
         if (it != cells.end())
             return &it->second;
-        if (m_cellCount >= m_limits.maxCells) {
+        if (m_full || m_cellCount >= m_limits.maxCells) {
+            // The row being read is left out whole, so that no row is kept
+            // with some of its cells missing; nothing after it is kept.
+            if (!m_full)
+                DropRow(sheet, row + 1);
+            m_full = true;
             m_book.truncated = true;
             return nullptr;
         }
@@ -140,6 +150,17 @@ private:
     Workbook& m_book;
     ReadLimits m_limits;
     std::size_t m_cellCount = 0;
+    bool m_full = false;  // the cell limit was reached
+
+    void DropRow(std::size_t sheet, int32_t row)
+    {
+        Worksheet& data = m_book.sheets[sheet];
+        const auto first = data.cells.lower_bound({row, 0});
+        const auto last = data.cells.lower_bound({row + 1, 0});
+        m_cellCount -= static_cast<std::size_t>(std::distance(first, last));
+        data.cells.erase(first, last);
+        data.formulas.erase(data.formulas.lower_bound({row, 0}), data.formulas.lower_bound({row + 1, 0}));
+    }
 
     void Forget(std::size_t sheet, int32_t row, int32_t column)
     {
@@ -149,13 +170,52 @@ private:
 
 // ---------------------------------------------------------------- .xlsx
 
+// The shared strings of a workbook are kept whole before any cell is read, so
+// their number and size are limited: a file of a few megabytes can declare
+// tens of millions of them. Beyond these the file is refused.
+constexpr std::size_t MAX_SHARED_STRINGS = 1000000;
+constexpr std::size_t MAX_SHARED_STRING_BYTES = 32u << 20;
+
+// Thrown inside the reading when a limit is passed; ReadXlsx turns it into
+// the error text.
+struct WorkbookTooLarge : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Texts in a workbook write characters that XML cannot hold (control
+// characters) as "_xHHHH_", and a text that itself holds such a pattern has
+// its "_" written as "_x005F_". Reading turns them back into the characters.
+std::string UnescapeXlsxText(std::string_view text)
+{
+    if (text.find("_x") == std::string_view::npos)
+        return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '_' && i + 7 <= text.size() && text[i + 1] == 'x' && IsHexDigit(text[i + 2]) &&
+            IsHexDigit(text[i + 3]) && IsHexDigit(text[i + 4]) && IsHexDigit(text[i + 5]) && text[i + 6] == '_') {
+            const unsigned long unit = std::strtoul(std::string(text.substr(i + 2, 4)).c_str(), nullptr, 16);
+            result += Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(unit)));
+            i += 7;
+        } else {
+            result.push_back(text[i++]);
+        }
+    }
+    return result;
+}
+
 class SharedStrings : public ss::iface::import_shared_strings {
 public:
     std::vector<std::string> m_strings;
 
     std::size_t append(std::string_view s) override
     {
-        m_strings.emplace_back(s);
+        Keep(std::string(s));
         return m_strings.size() - 1;
     }
     std::size_t add(std::string_view s) override { return append(s); }
@@ -165,16 +225,36 @@ public:
     void set_segment_font_name(std::string_view) override {}
     void set_segment_font_size(double) override {}
     void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t, ss::color_elem_t) override {}
-    void append_segment(std::string_view s) override { m_segments.append(s.data(), s.size()); }
+    void append_segment(std::string_view s) override
+    {
+        if (m_bytes + m_segments.size() + s.size() > MAX_SHARED_STRING_BYTES)
+            throw WorkbookTooLarge(TooLarge());
+        m_segments.append(s.data(), s.size());
+    }
     std::size_t commit_segments() override
     {
-        m_strings.push_back(std::move(m_segments));
+        Keep(std::move(m_segments));
         m_segments.clear();
         return m_strings.size() - 1;
     }
 
 private:
     std::string m_segments;
+    std::size_t m_bytes = 0;
+
+    static std::string TooLarge()
+    {
+        return "more than " + std::to_string(MAX_SHARED_STRINGS) + " shared strings or " +
+               std::to_string(MAX_SHARED_STRING_BYTES >> 20) + " MiB of them";
+    }
+
+    void Keep(std::string text)
+    {
+        m_bytes += text.size();
+        if (m_strings.size() >= MAX_SHARED_STRINGS || m_bytes > MAX_SHARED_STRING_BYTES)
+            throw WorkbookTooLarge(TooLarge());
+        m_strings.push_back(UnescapeXlsxText(text));
+    }
 };
 
 class GlobalSettings : public ss::iface::import_global_settings {
@@ -278,7 +358,7 @@ public:
     void set_result_string(std::string_view value) override
     {
         m_resultIsText = true;
-        m_resultText = Utf8ToUtf16(std::string(value));
+        m_resultText = Utf8ToUtf16(UnescapeXlsxText(value));
     }
     void set_result_value(double value) override
     {
@@ -373,7 +453,7 @@ public:
 
     void set_auto(ss::row_t row, ss::col_t col, std::string_view s) override
     {
-        m_builder.SetText(m_sheet, row, col, Utf8ToUtf16(std::string(s)));
+        m_builder.SetText(m_sheet, row, col, Utf8ToUtf16(UnescapeXlsxText(s)));
     }
     void set_string(ss::row_t row, ss::col_t col, ss::string_id_t index) override
     {
@@ -459,6 +539,197 @@ private:
     std::vector<std::unique_ptr<SheetImporter>> m_sheets;
 };
 
+// ---------------------------------------------------------------- inline strings
+
+// Cells whose text stands in the sheet itself (t="inlineStr", as many programs
+// other than spreadsheet applications write them) are passed over by orcus;
+// they are read in a second pass over the sheet parts that hold any.
+class InlineStringCells {
+public:
+    InlineStringCells(BookBuilder& builder, std::size_t sheet) : m_builder(builder), m_sheet(sheet) {}
+
+    void doctype(const orcus::sax::doctype_declaration&) {}
+    void start_declaration(std::string_view) {}
+    void end_declaration(std::string_view) {}
+    void attribute(const orcus::sax::parser_attribute& attr)
+    {
+        if (attr.name == "r")
+            m_reference.assign(attr.value);
+        else if (attr.name == "t")
+            m_type.assign(attr.value);
+    }
+    void start_element(const orcus::sax::parser_element& elem)
+    {
+        if (elem.name == "row") {
+            int32_t row = 0, column = 0;
+            m_row = ParseReference(m_reference, row, column, true) ? row : m_row + 1;
+            m_column = -1;
+        } else if (elem.name == "c") {
+            int32_t row = 0, column = 0;
+            if (ParseReference(m_reference, row, column, false)) {
+                m_row = row;
+                m_column = column;
+            } else {
+                ++m_column;
+            }
+            m_inline = m_type == "inlineStr";
+            m_text.clear();
+        } else if (elem.name == "rPh") {
+            ++m_phonetic;  // the reading aid of East Asian texts is not part of the text
+        } else if (elem.name == "t") {
+            m_inText = m_inline && m_phonetic == 0;
+        }
+        m_reference.clear();
+        m_type.clear();
+    }
+    void end_element(const orcus::sax::parser_element& elem)
+    {
+        if (elem.name == "t") {
+            m_inText = false;
+        } else if (elem.name == "rPh") {
+            --m_phonetic;
+        } else if (elem.name == "c") {
+            if (m_inline && m_row >= 0 && m_column >= 0) {
+                if (m_text.size() > MAX_SHARED_STRING_BYTES)
+                    throw WorkbookTooLarge("an inline text of more than " +
+                                           std::to_string(MAX_SHARED_STRING_BYTES >> 20) + " MiB");
+                m_builder.SetText(m_sheet, m_row, m_column, Utf8ToUtf16(UnescapeXlsxText(m_text)));
+            }
+            m_inline = false;
+        }
+    }
+    void characters(std::string_view value, bool)
+    {
+        if (m_inText && m_text.size() <= MAX_SHARED_STRING_BYTES)
+            m_text.append(value.data(), value.size());
+    }
+
+private:
+    // "B12" (or "12" for a row) to 0-based numbers.
+    static bool ParseReference(const std::string& text, int32_t& row, int32_t& column, bool rowOnly)
+    {
+        std::size_t i = 0;
+        int64_t c = 0, r = 0;
+        for (; !rowOnly && i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])) && i < 4; ++i)
+            c = c * 26 + (std::toupper(static_cast<unsigned char>(text[i])) - 'A' + 1);
+        const std::size_t digits = i;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && i - digits < 8; ++i)
+            r = r * 10 + (text[i] - '0');
+        if (i != text.size() || i == digits || r < 1 || r > MAX_ROW || (!rowOnly && (c < 1 || c > MAX_COLUMN)))
+            return false;
+        row = static_cast<int32_t>(r - 1);
+        column = static_cast<int32_t>(c - 1);
+        return true;
+    }
+
+    BookBuilder& m_builder;
+    std::size_t m_sheet;
+    std::string m_reference, m_type, m_text;
+    int32_t m_row = -1, m_column = -1;
+    int m_phonetic = 0;
+    bool m_inline = false, m_inText = false;
+};
+
+// Collects one attribute of every element of a name: the r:id of the sheets
+// of a workbook part, or the Id and Target of the relationships.
+class AttributeList {
+public:
+    AttributeList(std::string_view element, std::string_view first, std::string_view second)
+        : m_element(element), m_first(first), m_second(second)
+    {
+    }
+    std::vector<std::pair<std::string, std::string>> m_found;
+
+    void doctype(const orcus::sax::doctype_declaration&) {}
+    void start_declaration(std::string_view) {}
+    void end_declaration(std::string_view) {}
+    void attribute(const orcus::sax::parser_attribute& attr)
+    {
+        if (attr.name == m_first)
+            m_firstValue.assign(attr.value);
+        else if (attr.name == m_second)
+            m_secondValue.assign(attr.value);
+    }
+    void start_element(const orcus::sax::parser_element& elem)
+    {
+        if (elem.name == m_element)
+            m_found.emplace_back(m_firstValue, m_secondValue);
+        m_firstValue.clear();
+        m_secondValue.clear();
+    }
+    void end_element(const orcus::sax::parser_element&) {}
+    void characters(std::string_view, bool) {}
+
+private:
+    std::string_view m_element, m_first, m_second;
+    std::string m_firstValue, m_secondValue;
+};
+
+template <typename Handler>
+void ParsePart(const std::vector<unsigned char>& part, Handler& handler)
+{
+    orcus::sax_parser<Handler> parser(reinterpret_cast<const char*>(part.data()), part.size(), handler);
+    parser.parse();
+}
+
+// The folder of a part ("xl/" for "xl/workbook.xml") and a target relative to it.
+std::string PartPath(const std::string& from, const std::string& target)
+{
+    if (!target.empty() && target[0] == '/')
+        return target.substr(1);
+    const std::size_t slash = from.rfind('/');
+    std::string path = slash == std::string::npos ? std::string() : from.substr(0, slash + 1);
+    std::string rest = target;
+    while (rest.compare(0, 3, "../") == 0) {
+        rest.erase(0, 3);
+        const std::size_t up = path.find_last_of('/', path.size() >= 2 ? path.size() - 2 : 0);
+        path = up == std::string::npos ? std::string() : path.substr(0, up + 1);
+    }
+    return path + rest;
+}
+
+// Reads the inline-string cells of every sheet into the book; the sheets come
+// in the order of the workbook part, as orcus appended them.
+void ReadInlineStrings(orcus::zip_archive_stream& stream, BookBuilder& builder)
+{
+    orcus::zip_archive archive(&stream);
+    archive.load();
+    std::vector<unsigned char> part;
+    std::string workbookPath = "xl/workbook.xml";
+    if (archive.read_file_entry("_rels/.rels", part)) {
+        AttributeList relations("Relationship", "Type", "Target");
+        ParsePart(part, relations);
+        for (const auto& [type, target] : relations.m_found)
+            if (type.size() >= 15 && type.compare(type.size() - 15, 15, "/officeDocument") == 0)
+                workbookPath = PartPath("", target);
+    }
+    if (!archive.read_file_entry(workbookPath, part))
+        return;
+    AttributeList sheets("sheet", "id", "name");
+    ParsePart(part, sheets);
+    const std::size_t slash = workbookPath.rfind('/');
+    const std::string relsPath = (slash == std::string::npos ? std::string() : workbookPath.substr(0, slash + 1)) +
+                                 "_rels/" + workbookPath.substr(slash == std::string::npos ? 0 : slash + 1) + ".rels";
+    if (!archive.read_file_entry(relsPath, part))
+        return;
+    AttributeList relations("Relationship", "Id", "Target");
+    ParsePart(part, relations);
+
+    const std::string_view mark = "inlineStr";
+    for (std::size_t i = 0; i < sheets.m_found.size() && i < builder.Book().sheets.size(); ++i) {
+        std::string target;
+        for (const auto& [id, where] : relations.m_found)
+            if (id == sheets.m_found[i].first)
+                target = where;
+        if (target.empty() || !archive.read_file_entry(PartPath(workbookPath, target), part))
+            continue;
+        if (std::search(part.begin(), part.end(), mark.begin(), mark.end()) == part.end())
+            continue;
+        InlineStringCells cells(builder, i);
+        ParsePart(part, cells);
+    }
+}
+
 std::u16string Quoted(const std::string& name)
 {
     return u"“" + Utf8ToUtf16(name) + u"”";
@@ -473,14 +744,37 @@ std::u16string DamagedXlsx(const std::string& name, const std::string& detail)
     return message + u"。";
 }
 
+std::u16string BeyondLimits(const std::string& name, const std::string& detail)
+{
+    return u"无法读取电子表格文件" + Quoted(name) + u"：文件内容超出读取上限（" + Utf8ToUtf16(detail) + u"）。";
+}
+
 // An .xlsx file is a zip archive whose parts the reader inflates whole into
-// memory. Before that, the sizes the archive declares are checked, so that a
-// damaged or hostile size field cannot make it allocate gigabytes: no part
-// above 512 MiB, not above 1 GiB together, none packed larger than the file,
-// and none inflating more than deflate can (about 1:1032).
-constexpr uint64_t MAX_PART_SIZE = 512ull << 20;
-constexpr uint64_t MAX_TOTAL_SIZE = 1ull << 30;
+// memory and parses. Before that, the sizes the archive declares are checked,
+// so that a small file of hostile content cannot make it allocate gigabytes or
+// parse for minutes: no part above 128 MiB, not above 160 MiB together (a
+// sheet of 1,048,576 rows of a list takes some 120 MiB; parsing runs at about
+// 20 MiB a second), none packed larger than the file, and none inflating more
+// than deflate can (about 1:1032).
+constexpr uint64_t MAX_PART_SIZE = 128ull << 20;
+constexpr uint64_t MAX_TOTAL_SIZE = 160ull << 20;
 constexpr uint64_t MAX_INFLATION = 1100;
+
+// The shared strings are inflated whole before they are parsed, so their part
+// has a limit of its own, in line with MAX_SHARED_STRING_BYTES (each string
+// takes some 20 bytes of markup besides its text).
+constexpr uint64_t MAX_SHARED_STRINGS_PART_SIZE = 64ull << 20;
+
+bool IsSharedStringsPart(std::string_view name)
+{
+    const std::string_view suffix = "sharedstrings.xml";
+    if (name.size() < suffix.size())
+        return false;
+    for (std::size_t i = 0; i < suffix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[name.size() - suffix.size() + i])) != suffix[i])
+            return false;
+    return true;
+}
 
 // Reads `length` bytes at `offset` of the archive; fewer at its end.
 using ArchiveReader = std::string (*)(const void* source, uint64_t offset, std::size_t length);
@@ -528,6 +822,11 @@ std::string CheckArchiveSizes(const void* source, uint64_t size, ArchiveReader r
             return "a part declares " + std::to_string(packed) + " packed bytes in a file of " + std::to_string(size);
         if (unpacked > MAX_PART_SIZE || (unpacked > (1u << 20) && unpacked > packed * MAX_INFLATION))
             return "a part declares " + std::to_string(unpacked) + " bytes";
+        const std::size_t nameLength = Little16(directory, at + 28);
+        if (at + 46 + nameLength <= directory.size() &&
+            IsSharedStringsPart(std::string_view(directory).substr(at + 46, nameLength)) &&
+            unpacked > MAX_SHARED_STRINGS_PART_SIZE)
+            return "the shared strings part declares " + std::to_string(unpacked) + " bytes";
         total += unpacked;
         if (total > MAX_TOTAL_SIZE)
             return "the parts declare more than " + std::to_string(MAX_TOTAL_SIZE) + " bytes";
@@ -572,7 +871,7 @@ bool ReadXlsx(const std::string* path, const std::string* bytes, const std::stri
             tooLarge = CheckArchiveSizes(&in, size, ReadFromFile);
     }
     if (!tooLarge.empty()) {
-        error = DamagedXlsx(name, tooLarge);
+        error = BeyondLimits(name, tooLarge);
         return false;
     }
     try {
@@ -583,6 +882,17 @@ bool ReadXlsx(const std::string* path, const std::string* bytes, const std::stri
             reader.read_file(*path);
         else
             reader.read_stream(std::string_view(*bytes));
+        if (path) {
+            orcus::zip_archive_stream_fd stream(path->c_str());
+            ReadInlineStrings(stream, builder);
+        } else {
+            orcus::zip_archive_stream_blob stream(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size());
+            ReadInlineStrings(stream, builder);
+        }
+    } catch (const WorkbookTooLarge& e) {
+        book = Workbook();
+        error = BeyondLimits(name, e.what());
+        return false;
     } catch (const std::bad_alloc&) {
         book = Workbook();
         error = u"无法读取电子表格文件" + Quoted(name) + u"：内存不足。";

@@ -12,6 +12,7 @@
 
 #include "automation/SpreadsheetConnection.h"
 #include "exchange/Codepage.h"
+#include "exchange/FileAccess.h"
 
 namespace {
 
@@ -235,7 +236,14 @@ std::u16string SaveError(const std::string& path, const std::string& reason)
 bool WriteWorkbookFile(const Workbook& book, const std::string& path, std::u16string& error)
 {
     error.clear();
-    lxw_workbook* workbook = workbook_new(path.c_str());
+    // The workbook is written to a temporary file beside the target, which
+    // replaces the target only once it is complete.
+    AtomicFile target;
+    if (!target.Create(path)) {
+        error = SaveError(path, target.Error());
+        return false;
+    }
+    lxw_workbook* workbook = workbook_new(target.TemporaryPath().c_str());
     if (!workbook) {
         error = SaveError(path, "the workbook could not be created");
         return false;
@@ -265,6 +273,10 @@ bool WriteWorkbookFile(const Workbook& book, const std::string& path, std::u16st
     }
     if (failure != LXW_NO_ERROR) {
         error = SaveError(path, lxw_strerror(failure));
+        return false;
+    }
+    if (!target.Commit()) {
+        error = SaveError(path, target.Error());
         return false;
     }
     return true;

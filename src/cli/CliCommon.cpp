@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "exchange/Codepage.h"
 #include "exchange/TextListFile.h"
@@ -87,8 +86,8 @@ bool ArgumentReader::Parameter(ParameterOptions& parameters, bool& ok)
     return false;
 }
 
-bool ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err,
-                  TextImportReport* report)
+int ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err,
+                 TextImportReport* report)
 {
     TextFileReader reader;
     const TextListOpenResult opened = OpenTextList(path, reader);
@@ -96,18 +95,34 @@ bool ReadListFile(const char* command, const std::string& path, ListKind kind, I
     case TextListOpenResult::Ok:
         break;
     case TextListOpenResult::CannotOpen:
-        err << "trevak-cli " << command << ": cannot read '" << path << "': " << std::strerror(errno ? errno : ENOENT)
-            << "\n";
-        return false;
+        err << "trevak-cli " << command << ": cannot read '" << path << "': " << reader.ReadError() << "\n";
+        return 2;
     case TextListOpenResult::Utf16LE:
     case TextListOpenResult::Utf16BE:
         err << "trevak-cli " << command << ": '" << path << "': " << Utf8(TextListOpenMessage(opened)) << "\n";
-        return false;
+        return 2;
     }
     const TextImportReport read = ReadTextList(reader, kind, lists);
     if (read.m_badLineCount > 0)
         err << path << ":\n" << Utf8(read.m_badLineText) << "\n";
     if (report)
         *report = read;
-    return true;
+    return read.m_stopText.empty() ? 0 : 1;
+}
+
+int LoadSettingsFile(const char* command, const std::string& path, InputLists& lists, SettingsRecord& record,
+                     std::ostream& err)
+{
+    SettingsLoadReport report;
+    if (!LoadSettings(path, lists, record, &report)) {
+        err << "trevak-cli " << command << ": cannot read the settings file '" << path << "': "
+            << Utf8(report.m_problem) << "\n";
+        return 2;
+    }
+    if (report.m_state == SettingsFileState::Damaged) {
+        err << "trevak-cli " << command << ": '" << path << "' is not a sound settings file: "
+            << Utf8(EscapeControls(report.m_problem)) << "\n";
+        return 1;
+    }
+    return 0;
 }

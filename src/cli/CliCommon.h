@@ -8,6 +8,7 @@
 
 #include "exchange/TextListFile.h"
 #include "workbench/InputLists.h"
+#include "workbench/SettingsFile.h"
 
 // Pieces shared by the commands of the command line.
 
@@ -49,9 +50,18 @@ private:
 
 // Reads a text list file into the lists with the import rules (no replace
 // question: rows are appended). Bad lines are reported on err with the
-// bad-line report text; false (with a message naming the file) when the file
-// cannot be read.
-bool ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err,
-                  TextImportReport* report = nullptr);
+// bad-line report text. Returns the exit status the command ends with when it
+// is not 0: 2 (with a message naming the file and why) when the file cannot be
+// read, 1 when the read ended early at a line or size limit (the report says
+// where).
+int ReadListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists, std::ostream& err,
+                 TextImportReport* report = nullptr);
+
+// Reads the program's settings file. Returns the exit status the command ends
+// with when it is not 0, its message written: 2 when the file cannot be read,
+// 1 when it is damaged (empty, not a settings file, cut short), saying what
+// was wrong.
+int LoadSettingsFile(const char* command, const std::string& path, InputLists& lists, SettingsRecord& record,
+                     std::ostream& err);
 
 std::string Utf8(const std::u16string& text);

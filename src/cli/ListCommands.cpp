@@ -41,32 +41,30 @@ struct ListFileReport {
     std::u16string m_text;
 };
 
-// Reads a text or spreadsheet list file and appends its rows. False, with a
-// message naming the file, when it cannot be read.
-bool ReadAnyListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists,
-                     ListFileReport& report, std::ostream& err)
+// Reads a text or spreadsheet list file and appends its rows. Returns 0, or
+// the exit status with its message written: 2 when the file cannot be read, 1
+// when only a part of it was read (a workbook larger than the reading limits,
+// a text file whose read ended at a limit).
+int ReadAnyListFile(const char* command, const std::string& path, ListKind kind, InputLists& lists,
+                    ListFileReport& report, std::ostream& err)
 {
     if (IsSpreadsheetName(path)) {
         const SpreadsheetImportReport read = ImportSpreadsheetList(path, kind, lists);
         if (!read.m_opened) {
             err << "trevak-cli " << command << ": " << Utf8(read.m_error) << "\n";
-            return false;
+            return 2;
         }
-        if (read.m_truncated)
-            err << "trevak-cli " << command << ": '" << path
-                << "': the workbook is too large to be read whole; its last rows were not read\n";
         report.m_badLines = read.m_reportedBadRowCount;
         report.m_text = read.m_badRowText;
-        if (report.m_badLines > 0)
+        if (!report.m_text.empty())
             err << path << ":\n" << Utf8(report.m_text) << "\n";
-        return true;
+        return read.m_truncated ? 1 : 0;
     }
     TextImportReport read;
-    if (!ReadListFile(command, path, kind, lists, err, &read))
-        return false;
+    const int status = ReadListFile(command, path, kind, lists, err, &read);
     report.m_badLines = read.m_badLineCount;
     report.m_text = read.m_badLineText;
-    return true;
+    return status;
 }
 
 std::size_t RowCount(const InputLists& lists, ListKind kind)
@@ -74,17 +72,23 @@ std::size_t RowCount(const InputLists& lists, ListKind kind)
     return kind == LIST_CUT ? lists.CutRowCount() : lists.StockRowCount();
 }
 
+// Texts as a terminal may show them: control characters escaped.
+std::string Shown(const std::u16string& text)
+{
+    return Utf8(EscapeControls(text));
+}
+
 void PrintRows(const InputLists& lists, ListKind kind, std::ostream& out)
 {
     const char* const separator = "   ";
     if (kind == LIST_CUT) {
         for (std::size_t i = 0; i < lists.CutRowCount(); ++i)
-            out << Utf8(lists.m_cutSpec[i]) << separator << FormatRealExact(lists.m_cutLength[i]) << separator
-                << lists.m_cutQuantity[i] << separator << Utf8(lists.m_cutMark[i]) << "\n";
+            out << Shown(lists.m_cutSpec[i]) << separator << FormatRealExact(lists.m_cutLength[i]) << separator
+                << lists.m_cutQuantity[i] << separator << Shown(lists.m_cutMark[i]) << "\n";
         return;
     }
     for (std::size_t i = 0; i < lists.StockRowCount(); ++i) {
-        out << Utf8(lists.m_stockSpec[i]) << separator << FormatRealExact(lists.m_stockLength[i]) << separator;
+        out << Shown(lists.m_stockSpec[i]) << separator << FormatRealExact(lists.m_stockLength[i]) << separator;
         if (lists.m_stockQuantity[i] < 1)
             out << "不限";
         else
@@ -153,13 +157,15 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     InputLists lists;
     ListFileReport report;
-    if (!ReadAnyListFile("import", words[1], kind, lists, report, err))
-        return 2;
+    const int status = ReadAnyListFile("import", words[1], kind, lists, report, err);
+    if (status == 2)
+        return status;
+    // A list read only in part is shown too, and the exit status says so.
     if (json)
         PrintJson(lists, kind, report, out);
     else
         PrintRows(lists, kind, out);
-    return 0;
+    return status;
 }
 
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -192,8 +198,8 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     InputLists lists;
     ListFileReport report;
-    if (!ReadAnyListFile("export", from, kind, lists, report, err))
-        return 2;
+    if (const int status = ReadAnyListFile("export", from, kind, lists, report, err))
+        return status;
     if (IsSpreadsheetName(to)) {
         std::u16string error;
         if (!ExportSpreadsheetList(to, kind, lists, error)) {

@@ -319,10 +319,8 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     if (options.example) {
         lists = ExampleJobLists();
     } else if (!options.settingsFile.empty()) {
-        if (!LoadSettings(options.settingsFile, lists, settings)) {
-            err << "trevak-cli plan: cannot read the settings file '" << options.settingsFile << "'\n";
-            return 2;
-        }
+        if (const int status = LoadSettingsFile("plan", options.settingsFile, lists, settings, err))
+            return status;
         if (settings.m_maxLengthKinds < 0 || settings.m_maxLengthKinds > 5 || settings.m_speedLevel < 0 ||
             settings.m_speedLevel > 5) {
             err << "trevak-cli plan: '" << options.settingsFile
@@ -330,10 +328,14 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
             return 2;
         }
     } else {
-        if (!options.cutFile.empty() && !ReadListFile("plan", options.cutFile, LIST_CUT, lists, err))
-            return 2;
-        if (!options.stockFile.empty() && !ReadListFile("plan", options.stockFile, LIST_STOCK, lists, err))
-            return 2;
+        if (!options.cutFile.empty()) {
+            if (const int status = ReadListFile("plan", options.cutFile, LIST_CUT, lists, err))
+                return status;
+        }
+        if (!options.stockFile.empty()) {
+            if (const int status = ReadListFile("plan", options.stockFile, LIST_STOCK, lists, err))
+                return status;
+        }
     }
     // Options override the parameters of a settings file, which override the defaults.
     const double trim = options.parameters.trim.value_or(settings.m_trimLength);

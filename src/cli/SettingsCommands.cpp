@@ -55,10 +55,14 @@ int RunSaveSettingsCommand(const std::vector<std::string>& args, std::ostream& o
         return 2;
     }
     InputLists lists;
-    if (!cutFile.empty() && !ReadListFile("save-settings", cutFile, LIST_CUT, lists, err))
-        return 2;
-    if (!stockFile.empty() && !ReadListFile("save-settings", stockFile, LIST_STOCK, lists, err))
-        return 2;
+    if (!cutFile.empty()) {
+        if (const int status = ReadListFile("save-settings", cutFile, LIST_CUT, lists, err))
+            return status;
+    }
+    if (!stockFile.empty()) {
+        if (const int status = ReadListFile("save-settings", stockFile, LIST_STOCK, lists, err))
+            return status;
+    }
     SettingsRecord record;
     record.m_trimLength = parameters.trim.value_or(record.m_trimLength);
     record.m_kerfWidth = parameters.kerf.value_or(record.m_kerfWidth);
@@ -80,18 +84,16 @@ int RunShowSettingsCommand(const std::vector<std::string>& args, std::ostream& o
     }
     InputLists lists;
     SettingsRecord record;
-    if (!LoadSettings(args[0], lists, record)) {
-        err << "trevak-cli show-settings: cannot read '" << args[0] << "'\n";
-        return 2;
-    }
+    if (const int status = LoadSettingsFile("show-settings", args[0], lists, record, err))
+        return status;
     out << "下料 " << lists.CutRowCount() << " 行  (规格  长度  数量  标记)\n";
     for (std::size_t i = 0; i < lists.CutRowCount(); ++i)
-        out << "  " << Utf8(lists.m_cutSpec[i]) << "  " << FormatLength(lists.m_cutLength[i]) << "  "
-            << lists.m_cutQuantity[i] << "  " << Utf8(lists.m_cutMark[i]) << "\n";
+        out << "  " << Utf8(EscapeControls(lists.m_cutSpec[i])) << "  " << FormatLength(lists.m_cutLength[i]) << "  "
+            << lists.m_cutQuantity[i] << "  " << Utf8(EscapeControls(lists.m_cutMark[i])) << "\n";
     out << "原料 " << lists.StockRowCount() << " 行  (规格  长度  库存数量  优先使用)\n";
     for (std::size_t i = 0; i < lists.StockRowCount(); ++i) {
         const int32_t q = lists.m_stockQuantity[i];
-        out << "  " << Utf8(lists.m_stockSpec[i]) << "  " << FormatLength(lists.m_stockLength[i]) << "  ";
+        out << "  " << Utf8(EscapeControls(lists.m_stockSpec[i])) << "  " << FormatLength(lists.m_stockLength[i]) << "  ";
         // Unlimited stock keeps the count last entered (shown in brackets).
         if (q > 0)
             out << q;

@@ -463,11 +463,13 @@ SpreadsheetImportReport ReadListSheet(SpreadsheetConnection& sheet, ListKind kin
         if (!IsEmptyRow(cells))
             pending.push_back(PendingRow{r, ShownRow(cells), !IsEmptyCell(cells.m_spec)});
     }
+    int64_t truncatedAfter = 0;
     if (sheet.Book().truncated && sheet.CurrentSheet() >= 1 &&
         std::size_t(sheet.CurrentSheet()) <= sheet.Book().sheets.size()) {
         const Worksheet& data = sheet.Book().sheets[std::size_t(sheet.CurrentSheet()) - 1];
         const int64_t lastKeptRow = data.cells.empty() ? 0 : data.cells.rbegin()->first.first;
         report.m_truncated = report.m_rowCount > lastKeptRow;
+        truncatedAfter = lastKeptRow;
     }
     // The bad rows that ended the reading: after a table, only those with a
     // specification look like list rows (a totals row has none); when nothing
@@ -475,6 +477,14 @@ SpreadsheetImportReport ReadListSheet(SpreadsheetConnection& sheet, ListKind kin
     for (const PendingRow& p : pending) {
         if (!anyGood || p.m_hasSpec)
             ReportRow(report, p);
+    }
+    if (report.m_truncated) {
+        // The first row left out stands for all of them, as the line where a
+        // capped text read ended does.
+        const int64_t firstLeftOut = truncatedAfter + 1;
+        ReportRow(report, PendingRow{firstLeftOut, u"(未读入)", false});
+        report.m_badRowText += u"工作表超出读取上限，读取在第" + CountString(firstLeftOut) +
+                               u"行结束，该行及以后各行未读入 !\n";
     }
     return report;
 }

@@ -34,7 +34,9 @@ struct SpreadsheetImportReport {
     int64_t m_goodRowCount = 0;  // rows appended
     int64_t m_badRowCount = 0;   // bad rows read, empty ones included
     // The workbook was too large to be read whole, and the reading went on to
-    // where its kept part ends: rows after that were not read.
+    // where its kept part ends: rows after that were not read. The first row
+    // left out is then the last reported bad row ("第N行: (未读入)"), and
+    // m_badRowText ends with a line that says where the reading ended.
     bool m_truncated = false;
 
     // Bad rows that hold something and look like a broken list row: those

@@ -1,7 +1,8 @@
 #include "exchange/TextListFile.h"
 
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
+#include <cstdio>
 #include <limits>
 
 #include "exchange/Codepage.h"
@@ -32,77 +33,90 @@ bool IsAnyDigit(char16_t c) { return IsAsciiDigit(c) || (c >= u'\uFF10' && c <= 
 
 }  // namespace
 
-bool TextFileReader::Open(const std::string& path)
+FileReadLimits ListFileLimits()
+{
+    FileReadLimits limits;
+    limits.m_maxBytes = MAX_LIST_FILE_BYTES;
+    limits.m_maxLineBytes = MAX_LIST_READ_LINE_BYTES;
+    return limits;
+}
+
+bool TextFileReader::Open(const std::string& path, const FileReadLimits& limits)
 {
     Close();
     m_encoding = TextEncoding::Cp936;
-    return m_file.open(std::filesystem::u8path(path), std::ios::in | std::ios::binary) != nullptr;
+    FileContent read = ReadFileContent(path, limits);
+    if (read.m_status == FileReadStatus::CannotRead) {
+        m_readError = read.m_reason;
+        return false;
+    }
+    m_content = std::move(read.m_bytes);
+    m_end = m_content.size();
+    if (read.m_status != FileReadStatus::Complete) {
+        m_stop = read.m_status == FileReadStatus::TooLarge ? TextReadStop::TooLarge : TextReadStop::LineTooLong;
+        // The line where the read ended is incomplete: it is not delivered.
+        const std::size_t lastEnd = m_content.find_last_of("\r\n");
+        m_end = lastEnd == std::string::npos ? 0 : lastEnd + 1;
+    }
+    m_open = true;
+    return true;
 }
 
 void TextFileReader::Close()
 {
-    if (m_file.is_open())
-        m_file.close();
+    m_content.clear();
+    m_content.shrink_to_fit();
+    m_position = 0;
+    m_end = 0;
+    m_open = false;
+    m_readError.clear();
+    m_stop = TextReadStop::None;
 }
 
 std::size_t TextFileReader::ReadFirstBytes(std::array<unsigned char, 3>& bytes)
 {
     bytes = {0, 0, 0};
-    if (!m_file.is_open())
-        return 0;
     std::size_t count = 0;
-    while (count < bytes.size()) {
-        const int c = m_file.sbumpc();
-        if (c == std::char_traits<char>::eof())
-            break;
-        bytes[count++] = static_cast<unsigned char>(c);
-    }
+    while (count < bytes.size() && m_position < m_end)
+        bytes[count++] = static_cast<unsigned char>(m_content[m_position++]);
     return count;
 }
 
 bool TextFileReader::Rewind()
 {
-    if (!m_file.is_open())
+    if (!m_open)
         return false;
-    return m_file.pubseekpos(0, std::ios::in) != std::streampos(std::streamoff(-1));
+    m_position = 0;
+    return true;
+}
+
+std::string TextFileReader::CutLineStart() const
+{
+    return m_content.substr(m_end, MAX_LIST_LINE_BYTES);
+}
+
+std::string_view TextFileReader::Remaining() const
+{
+    return std::string_view(m_content).substr(m_position, m_end - m_position);
 }
 
 ReadLineResult TextFileReader::ReadLine(std::string& line)
 {
     line.clear();
-    if (!m_file.is_open())
+    if (m_position >= m_end)
         return ReadLineResult::End;
-
-    using Traits = std::char_traits<char>;
-    bool anyByte = false;
-    bool tooLong = false;
-    bool pendingReturn = false;  // a CR whose fate depends on the next byte
-    auto keep = [&](char byte) {
-        if (line.size() < MAX_LIST_LINE_BYTES)
-            line.push_back(byte);
-        else
-            tooLong = true;  // the rest of the line is consumed but not kept
-    };
-    for (;;) {
-        const int c = m_file.sbumpc();
-        if (c == Traits::eof()) {
-            if (!anyByte)
-                return ReadLineResult::End;
-            break;
-        }
-        anyByte = true;
-        if (c == '\n')
-            break;
-        if (pendingReturn) {
-            keep('\r');
-            pendingReturn = false;
-        }
-        if (c == '\r')
-            pendingReturn = true;
-        else
-            keep(static_cast<char>(c));
+    std::size_t stop = m_position;
+    while (stop < m_end && m_content[stop] != '\n' && m_content[stop] != '\r')
+        ++stop;
+    const std::size_t length = stop - m_position;
+    line.assign(m_content, m_position, std::min(length, MAX_LIST_LINE_BYTES));
+    m_position = stop;
+    if (stop < m_end) {
+        ++m_position;  // the line feed or carriage return
+        if (m_content[stop] == '\r' && m_position < m_end && m_content[m_position] == '\n')
+            ++m_position;
     }
-    return tooLong ? ReadLineResult::TooLong : ReadLineResult::Line;
+    return length > MAX_LIST_LINE_BYTES ? ReadLineResult::TooLong : ReadLineResult::Line;
 }
 
 std::u16string TextFileReader::Decode(const std::string& line) const
@@ -182,9 +196,57 @@ bool IsSpreadsheetName(const std::string& path)
     return upper.size() > 1 && upper.find(".XLS", 1) != std::string::npos;
 }
 
-TextListOpenResult OpenTextList(const std::string& path, TextFileReader& reader)
+bool LooksLikeUtf8(std::string_view bytes)
 {
-    if (!reader.Open(path))
+    bool beyondAscii = false;
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        beyondAscii = true;
+        // The continuation bytes and the range of the first one: the narrower
+        // ranges exclude overlong forms, surrogates and values above U+10FFFF.
+        std::size_t need = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            need = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            need = 2;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            need = 3;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (n - i <= need)
+            return false;
+        const unsigned char first = static_cast<unsigned char>(bytes[i + 1]);
+        if (first < low || first > high)
+            return false;
+        // U+0080 to U+009F (C2 80 to C2 9F) are control characters.
+        if (lead == 0xC2 && first <= 0x9F)
+            return false;
+        for (std::size_t k = 2; k <= need; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < 0x80 || next > 0xBF)
+                return false;
+        }
+        i += need + 1;
+    }
+    return beyondAscii;
+}
+
+TextListOpenResult OpenTextList(const std::string& path, TextFileReader& reader, const FileReadLimits& limits)
+{
+    if (!reader.Open(path, limits))
         return TextListOpenResult::CannotOpen;
 
     std::array<unsigned char, 3> bytes;
@@ -197,7 +259,7 @@ TextListOpenResult OpenTextList(const std::string& path, TextFileReader& reader)
         reader.Close();
         return TextListOpenResult::Utf16BE;
     }
-    if (count < bytes.size()) {
+    if (count < bytes.size() && reader.Stop() == TextReadStop::None) {
         // Too short to hold a row: read as a file without lines.
         reader.Close();
         return TextListOpenResult::Ok;
@@ -206,8 +268,9 @@ TextListOpenResult OpenTextList(const std::string& path, TextFileReader& reader)
         reader.SetEncoding(TextEncoding::Utf8);
         return TextListOpenResult::Ok;
     }
-    if (!reader.Rewind())
-        reader.Close();
+    reader.Rewind();
+    if (LooksLikeUtf8(reader.Remaining()))
+        reader.SetEncoding(TextEncoding::Utf8);
     return TextListOpenResult::Ok;
 }
 
@@ -291,8 +354,41 @@ TextImportReport ReadTextList(TextFileReader& reader, ListKind kind, InputLists&
         ++report.m_badLineCount;
         AppendBadLineReport(report.m_badLineText, report.m_badLineCount, report.m_lineCount, line);
     }
+
+    if (reader.Stop() != TextReadStop::None) {
+        // The line at which the read ended is incomplete: a bad line, shown
+        // with what fits of its start.
+        ++report.m_lineCount;
+        ++report.m_badLineCount;
+        AppendBadLineReport(report.m_badLineText, report.m_badLineCount, report.m_lineCount,
+                            reader.Decode(reader.CutLineStart()));
+        const std::u16string number = CountString(report.m_lineCount);
+        if (reader.Stop() == TextReadStop::LineTooLong)
+            report.m_stopText = u"第" + number + u"行长于 " + CountString(int64_t(MAX_LIST_READ_LINE_BYTES)) +
+                                u" 字节，读取在此结束，该行及以后各行未读入 !\n";
+        else
+            report.m_stopText = u"文件大于 " + CountString(int64_t(MAX_LIST_FILE_BYTES)) + u" 字节，读取在第" +
+                                number + u"行结束，该行及以后各行未读入 !\n";
+        report.m_badLineText += report.m_stopText;
+    }
     reader.Close();
     return report;
+}
+
+std::u16string EscapeControls(const std::u16string& text)
+{
+    std::u16string shown;
+    shown.reserve(text.size());
+    for (char16_t c : text) {
+        if ((c < 0x20 && c != u'\t') || (c >= 0x7F && c <= 0x9F)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(c));
+            shown += Widen(escaped);
+        } else {
+            shown.push_back(c);
+        }
+    }
+    return shown;
 }
 
 void AppendBadLineReport(std::u16string& text, int64_t badCount, int64_t lineNumber, const std::u16string& shown)
@@ -300,7 +396,7 @@ void AppendBadLineReport(std::u16string& text, int64_t badCount, int64_t lineNum
     if (badCount == 1)
         text = u"以下各行数据格式有误:\n\n";
     if (badCount <= MAX_REPORTED_BAD_LINES)
-        text += u"第" + CountString(lineNumber) + u"行: " + shown + u"\n\n";
+        text += u"第" + CountString(lineNumber) + u"行: " + EscapeControls(shown) + u"\n\n";
     else if (badCount == MAX_REPORTED_BAD_LINES + 1)
         text += u"............\n";
 }

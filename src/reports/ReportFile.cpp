@@ -1,13 +1,14 @@
 #include "reports/ReportFile.h"
 
 #include <cmath>
-#include <filesystem>
 
 #include "engine/Messages.h"
 #include "exchange/Codepage.h"
 #include "reports/FormatLength.h"
 
 namespace {
+
+constexpr std::size_t BLOCK_BYTES = 1 << 16;
 
 const char16_t* const WRITE_ERROR_BEFORE = u"文件 < ";
 const char16_t* const WRITE_ERROR_AFTER = u" > 写入有误，请检查文件是否被锁定或被打开状态 ！";
@@ -16,30 +17,33 @@ const char16_t* const WRITE_ERROR_AFTER = u" > 写入有误，请检查文件是
 
 ReportFile::~ReportFile()
 {
-    if (m_stream.is_open())
-        m_stream.close();
+    m_file.Abandon();
 }
 
 bool ReportFile::Open(const std::string& path)
 {
-    if (m_stream.is_open())
-        m_stream.close();
+    m_file.Abandon();
     m_path = path;
+    m_buffer.clear();
     m_writeFailed = false;
-    // Binary: the line ends are written as CR LF by Write, not by the library.
-    m_stream.clear();
-    m_stream.open(std::filesystem::u8path(path), std::ios::out | std::ios::binary | std::ios::trunc);
-    m_opened = m_stream.is_open();
+    m_opened = m_file.Create(path);
     return m_opened;
+}
+
+void ReportFile::Flush()
+{
+    if (m_opened && !m_writeFailed && !m_buffer.empty() && !m_file.Write(m_buffer.data(), m_buffer.size()))
+        m_writeFailed = true;
+    m_buffer.clear();
 }
 
 void ReportFile::WriteBytes(const std::string& bytes)
 {
     if (!m_opened || m_writeFailed)
         return;
-    m_stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!m_stream)
-        m_writeFailed = true;
+    m_buffer += bytes;
+    if (m_buffer.size() >= BLOCK_BYTES)
+        Flush();
 }
 
 void ReportFile::Write(const std::u16string& text)
@@ -71,10 +75,11 @@ void ReportFile::WriteReal(double value)
 bool ReportFile::Finish(bool showMessage)
 {
     bool written = false;
-    if (m_stream.is_open()) {
-        m_stream.close();  // flushes; a failed flush or close sets failbit
-        written = m_opened && !m_writeFailed && !m_stream.fail();
+    if (m_opened) {
+        Flush();
+        written = !m_writeFailed && m_file.Commit();
     }
+    m_file.Abandon();
     m_opened = false;
     m_writeFailed = false;
     if (!written && showMessage)

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <system_error>
 #include <vector>
 
 #include "exchange/Codepage.h"
+#include "exchange/FileAccess.h"
 #include "reports/FormatLength.h"
 #include "reports/ReportFile.h"
 
@@ -18,7 +18,6 @@ namespace {
 
 const char* const CONFIG_FOLDER = "Config";
 const char* const SETTINGS_FILE = "QRMCfg.txt";
-const char* const NEW_FILE_SUFFIX = ".new";
 const char16_t* const FIELD_SEPARATOR = u"  ";
 
 constexpr std::size_t CUT_FIELDS = 4;
@@ -32,10 +31,15 @@ constexpr std::size_t MAX_FIELDS = 4;
 // is written that long. Longer tokens are damage, so they are never kept whole.
 constexpr std::size_t MAX_TOKEN_BYTES = 2 * MYSTRING_MAX_UNITS;
 
-// The characters that separate tokens on reading, besides the line feed.
-bool IsBlankByte(int c)
+// Settings files hold a few lines per list row; these limits are far above
+// any file the program writes and end the reading of a stream that never ends.
+constexpr uint64_t MAX_SETTINGS_BYTES = uint64_t(1) << 30;
+constexpr std::size_t MAX_SETTINGS_LINE_BYTES = std::size_t(1) << 20;
+
+// The characters that separate tokens on reading, besides the line ends.
+bool IsBlankByte(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
 bool IsBlankUnit(char16_t c)
@@ -45,17 +49,14 @@ bool IsBlankUnit(char16_t c)
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
-// Reads the settings file line by line, each line as its white-space separated
-// tokens, holding no more of a line than a sound line can hold.
+// The settings file's content, taken line by line, each line as its white-space
+// separated tokens. A line ends at a line feed, CR LF or a carriage return.
 class SettingsReader {
 public:
-    bool Open(const std::string& path)
-    {
-        return m_file.open(fs::u8path(path), std::ios::in | std::ios::binary) != nullptr;
-    }
+    explicit SettingsReader(std::string content) : m_content(std::move(content)) {}
 
-    // The tokens of the next line that holds any; false at the end of the file
-    // or when that line does not hold exactly fieldCount tokens.
+    // The tokens of the next line that holds any; false at the end of the
+    // content or when that line does not hold exactly fieldCount tokens.
     bool NextLine(std::size_t fieldCount, std::vector<std::string>& tokens)
     {
         return ReadTokenLine(tokens) && tokens.size() == fieldCount;
@@ -65,43 +66,60 @@ public:
     bool ReadInteger(int32_t& value);
     bool ReadReal(double& value);
 
+    // Whether the last line asked for was missing because the content ended.
+    bool AtEnd() const { return m_atEnd; }
+    // The number (from 1) of the last line that held a token.
+    int64_t LineNumber() const { return m_tokenLine; }
+
 private:
     bool ReadTokenLine(std::vector<std::string>& tokens);
 
-    std::filebuf m_file;
+    std::string m_content;
+    std::size_t m_position = 0;
+    int64_t m_line = 1;  // the line m_position is in
+    int64_t m_tokenLine = 0;
+    bool m_atEnd = false;
     std::vector<std::string> m_tokens;
 };
 
-// False at the end of the file and on a line with more than MAX_FIELDS tokens
-// or a token longer than MAX_TOKEN_BYTES; such a line is not read to its end.
+// False at the end of the content and on a line with more than MAX_FIELDS
+// tokens or a token longer than MAX_TOKEN_BYTES.
 bool SettingsReader::ReadTokenLine(std::vector<std::string>& tokens)
 {
-    using Traits = std::char_traits<char>;
     tokens.clear();
-    std::string token;
-    auto endToken = [&]() {
-        if (token.empty())
-            return true;
-        tokens.push_back(token);
-        token.clear();
-        return tokens.size() <= MAX_FIELDS;
-    };
     for (;;) {
-        const int c = m_file.sbumpc();
-        if (c == Traits::eof())
-            return endToken() && !tokens.empty();
-        if (c == '\n') {
-            if (!endToken())
-                return false;
-            if (!tokens.empty())
-                return true;
-        } else if (IsBlankByte(c)) {
-            if (!endToken())
-                return false;
-        } else {
-            token.push_back(Traits::to_char_type(c));
-            if (token.size() > MAX_TOKEN_BYTES)
-                return false;
+        if (m_position >= m_content.size()) {
+            m_atEnd = true;
+            return false;
+        }
+        std::size_t stop = m_position;
+        while (stop < m_content.size() && m_content[stop] != '\n' && m_content[stop] != '\r')
+            ++stop;
+        const int64_t line = m_line;
+        std::size_t at = m_position;
+        bool sound = true;
+        while (at < stop && sound) {
+            while (at < stop && IsBlankByte(m_content[at]))
+                ++at;
+            const std::size_t begin = at;
+            while (at < stop && !IsBlankByte(m_content[at]))
+                ++at;
+            if (at == begin)
+                break;
+            sound = at - begin <= MAX_TOKEN_BYTES && tokens.size() < MAX_FIELDS;
+            if (sound)
+                tokens.emplace_back(m_content, begin, at - begin);
+        }
+        m_position = stop;
+        if (stop < m_content.size()) {
+            ++m_position;
+            if (m_content[stop] == '\r' && m_position < m_content.size() && m_content[m_position] == '\n')
+                ++m_position;
+            ++m_line;
+        }
+        if (!sound || !tokens.empty()) {
+            m_tokenLine = line;
+            return sound;
         }
     }
 }
@@ -169,16 +187,37 @@ bool SettingsReader::ReadReal(double& value)
     return NextLine(1, m_tokens) && ParseReal(m_tokens[0], value);
 }
 
+// The number of lines of the content, a last line without a line end counted.
+int64_t LineCount(const std::string& content)
+{
+    int64_t lines = 1;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (content[i] == '\n' || (content[i] == '\r' && (i + 1 == content.size() || content[i + 1] != '\n')))
+            ++lines;
+    }
+    return lines;
+}
+
+// What stopped the reading: the content ended too early, or the line the
+// reader was at breaks the layout.
+std::u16string Damage(const SettingsReader& reader, const char16_t* expected)
+{
+    if (reader.AtEnd())
+        return std::u16string(u"文件在") + expected + u"之前结束";
+    return u"第" + Widen(std::to_string(reader.LineNumber())) + u"行不是" + expected;
+}
+
 // Reads as far as the file is sound; see the header for where it stops.
-void ReadSettings(SettingsReader& reader, InputLists& lists, SettingsRecord& record)
+// Returns what was wrong, empty for a sound file.
+std::u16string ReadSettings(SettingsReader& reader, InputLists& lists, SettingsRecord& record)
 {
     int32_t first = 0;
     if (!reader.ReadInteger(first))
-        return;
+        return reader.AtEnd() ? std::u16string(u"文件是空的") : Damage(reader, u"版本号或下料行数");
     const bool currentLayout = first > SETTINGS_OLDER_LAYOUT_LAST;
     int32_t cutCount = first;
     if ((currentLayout && !reader.ReadInteger(cutCount)) || cutCount < 0)
-        return;
+        return Damage(reader, u"下料行数");
 
     // The rows are appended one by one as they are read: a count larger than
     // the rows present costs nothing.
@@ -190,13 +229,13 @@ void ReadSettings(SettingsReader& reader, InputLists& lists, SettingsRecord& rec
         MyString mark;
         if (!reader.NextLine(CUT_FIELDS, fields) || !ParseReal(fields[0], length) ||
             !ParseInteger(fields[1], quantity) || !ParseText(fields[2], spec) || !ParseText(fields[3], mark))
-            return;
+            return Damage(reader, u"下料行");
         lists.AppendCutRow(spec, length, quantity, mark);
     }
 
     int32_t stockCount = 0;
     if (!reader.ReadInteger(stockCount) || stockCount < 0)
-        return;
+        return Damage(reader, u"原料行数");
     const std::size_t stockFields = currentLayout ? STOCK_FIELDS : OLDER_STOCK_FIELDS;
     for (int32_t i = 0; i < stockCount; ++i) {
         double length = 0;
@@ -206,16 +245,20 @@ void ReadSettings(SettingsReader& reader, InputLists& lists, SettingsRecord& rec
         if (!reader.NextLine(stockFields, fields) || !ParseReal(fields[0], length) ||
             !ParseInteger(fields[1], quantity) || !ParseText(fields[2], spec) ||
             (currentLayout && !ParseInteger(fields[3], priority)))
-            return;
+            return Damage(reader, u"原料行");
         lists.AppendStockRow(spec, length, quantity, priority);
     }
 
-    // Each value is stored only when it was read; the rest keep their defaults.
-    if (!reader.ReadReal(record.m_kerfWidth) || !reader.ReadReal(record.m_reservedValue) ||
-        !reader.ReadInteger(record.m_reservedInteger) || !reader.ReadInteger(record.m_maxLengthKinds) ||
-        !reader.ReadReal(record.m_trimLength))
-        return;
-    reader.ReadInteger(record.m_speedLevel);
+    // Each value is stored only when it was read; the rest keep their
+    // defaults. A file that ends among them is sound (it may hold only the
+    // two lists).
+    const bool read = reader.ReadReal(record.m_kerfWidth) && reader.ReadReal(record.m_reservedValue) &&
+                      reader.ReadInteger(record.m_reservedInteger) &&
+                      reader.ReadInteger(record.m_maxLengthKinds) && reader.ReadReal(record.m_trimLength) &&
+                      reader.ReadInteger(record.m_speedLevel);
+    if (!read && !reader.AtEnd())
+        return Damage(reader, u"参数");
+    return std::u16string();
 }
 
 // A real as it reads back exactly; a value that is not finite as 0.
@@ -284,43 +327,68 @@ std::string SettingsFilePath(const std::string& programFolder)
     return (fs::u8path(programFolder) / CONFIG_FOLDER / SETTINGS_FILE).u8string();
 }
 
-bool LoadSettings(const std::string& path, InputLists& lists, SettingsRecord& record)
+bool LoadSettings(const std::string& path, InputLists& lists, SettingsRecord& record, SettingsLoadReport* report)
 {
     lists.ClearCutList();
     lists.ClearStockList();
     record = SettingsRecord();
-    SettingsReader reader;
-    if (!reader.Open(path))
-        return false;
-    ReadSettings(reader, lists, record);
-    return true;
+    SettingsLoadReport result;
+    FileReadLimits limits;
+    limits.m_maxBytes = MAX_SETTINGS_BYTES;
+    limits.m_maxLineBytes = MAX_SETTINGS_LINE_BYTES;
+    FileContent content = ReadFileContent(path, limits);
+    bool read = true;
+    if (content.m_status == FileReadStatus::CannotRead) {
+        result.m_state = content.m_missing ? SettingsFileState::Missing : SettingsFileState::CannotRead;
+        result.m_problem = Utf8ToUtf16(content.m_reason);
+        read = false;
+    } else {
+        // A file cut short by the limits is read up to the cut, which then
+        // shows as damage unless the rows and counts before it were sound.
+        const FileReadStatus status = content.m_status;
+        const int64_t lastLine = LineCount(content.m_bytes);
+        SettingsReader reader(std::move(content.m_bytes));
+        result.m_problem = ReadSettings(reader, lists, record);
+        if (status == FileReadStatus::LineTooLong)
+            result.m_problem = u"第" + Widen(std::to_string(lastLine)) + u"行过长";
+        else if (status == FileReadStatus::TooLarge)
+            result.m_problem = u"文件过大";
+        if (!result.m_problem.empty())
+            result.m_state = SettingsFileState::Damaged;
+    }
+    if (report)
+        *report = result;
+    return read;
+}
+
+std::u16string SettingsLoadMessage(const std::string& path, const SettingsLoadReport& report)
+{
+    const std::u16string shown = Utf8ToUtf16(path);
+    switch (report.m_state) {
+    case SettingsFileState::CannotRead:
+        return u"设置文件 < " + shown + u" > 无法读取（" + report.m_problem +
+               u"），列表为空，参数为默认值 !";
+    case SettingsFileState::Damaged:
+        return u"设置文件 < " + shown + u" > 有误（" + report.m_problem +
+               u"），只读入了有误之处以前的数据 !";
+    case SettingsFileState::Sound:
+    case SettingsFileState::Missing:
+        break;
+    }
+    return std::u16string();
 }
 
 bool SaveSettings(const std::string& path, const InputLists& lists, const SettingsRecord& record)
 {
-    const fs::path target = fs::u8path(path);
-    const fs::path folder = target.parent_path();
+    const fs::path folder = fs::u8path(path).parent_path();
     std::error_code error;
     if (!folder.empty()) {
         fs::create_directories(folder, error);
         if (!fs::is_directory(folder, error))
             return false;
     }
-
-    const std::string newPath = path + NEW_FILE_SUFFIX;
     ReportFile file;
-    if (!file.Open(newPath))
-        return false;
+    file.Open(path);
     file.Write(SettingsText(lists, record));
-    if (!file.Finish(false)) {
-        fs::remove(fs::u8path(newPath), error);
-        return false;
-    }
-    fs::rename(fs::u8path(newPath), target, error);
-    if (error) {
-        std::error_code removeError;
-        fs::remove(fs::u8path(newPath), removeError);
-        return false;
-    }
-    return true;
+    return file.Finish(false);
 }

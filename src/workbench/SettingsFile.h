@@ -36,14 +36,21 @@
 //
 // Damaged files. A row is read from one line holding exactly its fields, a
 // count or a parameter from a line holding only that number; lines without
-// any token are passed over. Reading stops at the first line that breaks this
-// rule, at a count below 0, at a token that is not the number expected (an
-// integer must be all digits, with an optional sign, within the 32-bit range;
-// a real must be a finite number in plain or exponent notation), at a text
-// longer than 99 code units, and at the end of the file. What was read
-// completely before that point is kept; the rows and parameters after it are
-// not read (the parameters keep their defaults). A count larger than the rows
-// present therefore keeps the rows present and reads nothing after them.
+// any token are passed over (a line ends at LF, CR LF or CR). Reading stops at
+// the first line that breaks this rule, at a count below 0, at a token that is
+// not the number expected (an integer must be all digits, with an optional
+// sign, within the 32-bit range; a real must be a finite number in plain or
+// exponent notation), at a text longer than 99 code units, and at the end of
+// the file. What was read completely before that point is kept; the rows and
+// parameters after it are not read (the parameters keep their defaults). A
+// count larger than the rows present therefore keeps the rows present and
+// reads nothing after them. The load report says what was wrong: a file that
+// stops anywhere before its parameters, an empty file, and one with a line
+// that breaks the layout are damaged; one that ends among its parameters is
+// sound (it may hold only the two lists).
+//
+// The file is read whole into memory first; a file of more than 1 GiB or with
+// a line of more than 1 MiB is read up to that point and is damaged.
 
 // Version stamp written as the first line, and the last stamp-less version.
 constexpr int32_t SETTINGS_VERSION = 20260430;
@@ -65,14 +72,38 @@ struct SettingsRecord {
 // "Config/QRMCfg.txt" under the program's folder (UTF-8 paths).
 std::string SettingsFilePath(const std::string& programFolder);
 
-// Empties both lists, sets the record to its defaults and reads the file at
-// path (UTF-8) into them. Returns false when the file could not be opened;
-// a damaged file is read as far as it is sound and returns true.
-bool LoadSettings(const std::string& path, InputLists& lists, SettingsRecord& record);
+enum class SettingsFileState {
+    Sound,       // read whole
+    Missing,     // no file of that name: nothing read
+    CannotRead,  // a folder, a read error: nothing read
+    Damaged,     // read up to the damage (see above)
+};
 
-// Writes the lists and the record to path. The content goes to a new file
-// beside it (path + ".new"), which replaces the old file only once it has been
-// written completely; the folder is created when missing. Returns false when
-// the folder, the new file or the replacement failed: the old file is then
-// left as it was.
+struct SettingsLoadReport {
+    SettingsFileState m_state = SettingsFileState::Sound;
+    // CannotRead and Missing: the system's reason; Damaged: what was wrong
+    // and where ("文件是空的", "第3行不是下料行", "文件在原料行数之前结束").
+    std::u16string m_problem;
+};
+
+// Empties both lists, sets the record to its defaults and reads the file at
+// path (UTF-8) into them. Returns false when the file could not be read
+// (missing, a folder, a read error); a damaged file is read as far as it is
+// sound and returns true. The report, when given, says which.
+bool LoadSettings(const std::string& path, InputLists& lists, SettingsRecord& record,
+                  SettingsLoadReport* report = nullptr);
+
+// The message the window shows once at start for a settings file that could
+// not be read or is damaged, empty for a sound or missing one: the lists and
+// parameters then start from what was read (nothing, or what came before the
+// damage).
+std::u16string SettingsLoadMessage(const std::string& path, const SettingsLoadReport& report);
+
+// Writes the lists and the record to path, creating the folder when missing.
+// The content replaces the file in one step (ReportFile): a temporary file of
+// its own beside the target, synced and renamed over it, so that concurrent
+// saves each leave one whole file and a failure leaves the old file as it was.
+// A path that is a symbolic link is written through to the file it names; a
+// target that is not a regular file is refused. Returns false when the folder
+// or the file could not be written.
 bool SaveSettings(const std::string& path, const InputLists& lists, const SettingsRecord& record);

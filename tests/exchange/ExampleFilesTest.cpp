@@ -91,6 +91,8 @@ TEST(TextExampleTest, CutExampleHasFifteenLinesAndReadsWithoutBadLines)
 
     TextFileReader reader;
     ASSERT_EQ(OpenTextList(path, reader), TextListOpenResult::Ok);
+    // Its marks are code page 936, never taken for UTF-8.
+    EXPECT_EQ(reader.Encoding(), TextEncoding::Cp936);
     InputLists lists;
     const TextImportReport report = ReadTextList(reader, LIST_CUT, lists);
     EXPECT_EQ(report.m_lineCount, 15);

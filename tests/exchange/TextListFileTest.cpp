@@ -1,4 +1,5 @@
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -166,7 +167,7 @@ TEST_F(TextListFileTest, ReaderAcceptsLfAndCrLfAndALastLineWithoutLineFeed)
     TextFileReader reader;
     ASSERT_TRUE(reader.Open(path));
     std::string line;
-    const std::vector<std::string> expected = {"a", "b", "", "c\rd", "last"};  // a lone CR stays in its line
+    const std::vector<std::string> expected = {"a", "b", "", "c", "d", "last"};  // a lone CR ends a line too
     for (const std::string& text : expected) {
         ASSERT_EQ(reader.ReadLine(line), ReadLineResult::Line);
         EXPECT_EQ(line, text);
@@ -446,6 +447,154 @@ TEST_F(TextListFileTest, ImportAppendsAfterTheRowsAlreadyThere)
     ExpectStockRow(0, u"Old", 5000, 3, 1);
     ExpectStockRow(1, u"New", 6000, 2, 0);
     EXPECT_EQ(m_lists.CutRowCount(), 0u);
+}
+
+// ---------------------------------------------------------------- reading whole files
+
+TEST_F(TextListFileTest, ABareCarriageReturnEndsARowAsALineFeedDoes)
+{
+    // An old Mac file: "T 3000 1" must not disappear into the mark of the row before.
+    const TextImportReport report = Import("A 100 1 x\rT 3000 1\rB 200 2\r", LIST_CUT);
+    EXPECT_EQ(report.m_lineCount, 3);
+    EXPECT_EQ(report.m_badLineCount, 0);
+    ASSERT_EQ(m_lists.CutRowCount(), 3u);
+    ExpectCutRow(0, u"A", 100, 1, u"x");
+    ExpectCutRow(1, u"T", 3000, 1, u"");
+    ExpectCutRow(2, u"B", 200, 2, u"");
+}
+
+TEST_F(TextListFileTest, BadLineReportsShowControlCharactersEscaped)
+{
+    // An escape sequence that would colour a terminal, a NUL and a DEL.
+    const TextImportReport report = Import(std::string("A\x1b[31m 5\nB") + '\0' + "\x7F\n", LIST_CUT);
+    EXPECT_EQ(report.m_badLineCount, 2);
+    EXPECT_EQ(report.m_badLineText, u"以下各行数据格式有误:\n\n第1行: A\\x1B[31m 5\n\n第2行: B\\x00\\x7F\n\n");
+    EXPECT_EQ(report.m_badLineText.find(u'\x1b'), std::u16string::npos);
+    EXPECT_EQ(EscapeControls(u"tab\tstays"), u"tab\tstays");
+    EXPECT_EQ(EscapeControls(u"c1\u009B"), u"c1\\x9B");
+}
+
+TEST_F(TextListFileTest, AFolderOrAReadErrorCannotBeOpenedAndSaysWhy)
+{
+    TextFileReader reader;
+    EXPECT_EQ(OpenTextList(m_folder.File(""), reader), TextListOpenResult::CannotOpen);
+    EXPECT_FALSE(reader.ReadError().empty());
+#ifndef _WIN32
+    if (std::filesystem::exists("/proc/self/mem")) {
+        EXPECT_EQ(OpenTextList("/proc/self/mem", reader), TextListOpenResult::CannotOpen);
+        EXPECT_FALSE(reader.ReadError().empty());
+    }
+#endif
+}
+
+TEST_F(TextListFileTest, ALineAboveTheReadLimitEndsTheReadAndTheRowsBeforeItStay)
+{
+    FileReadLimits limits;
+    limits.m_maxLineBytes = 300;
+    const std::string path = m_folder.WriteFile(
+        "long.txt", "A 100 1\r\n" + std::string(280, 'x') + "\r\nB 200 2\n" + std::string(400, 'y') + "\nC 300 3\n");
+    TextFileReader reader;
+    ASSERT_EQ(OpenTextList(path, reader, limits), TextListOpenResult::Ok);
+    EXPECT_EQ(reader.Stop(), TextReadStop::LineTooLong);
+    const TextImportReport report = ReadTextList(reader, LIST_CUT, m_lists);
+    // Line 2 (280 bytes) is a bad line as any line over 255 bytes; line 4
+    // passes the read limit: it is bad, and line 5 is never read.
+    ASSERT_EQ(m_lists.CutRowCount(), 2u);
+    ExpectCutRow(0, u"A", 100, 1, u"");
+    ExpectCutRow(1, u"B", 200, 2, u"");
+    EXPECT_EQ(report.m_lineCount, 4);
+    EXPECT_EQ(report.m_badLineCount, 2);
+    EXPECT_NE(report.m_badLineText.find(u"第4行: " + std::u16string(255, u'y') + u"\n\n"), std::u16string::npos);
+    EXPECT_EQ(report.m_stopText, u"第4行长于 1048576 字节，读取在此结束，该行及以后各行未读入 !\n");
+    EXPECT_EQ(report.m_badLineText.substr(report.m_badLineText.size() - report.m_stopText.size()), report.m_stopText);
+}
+
+TEST_F(TextListFileTest, AFileAboveTheSizeLimitIsReadUpToTheLastWholeLine)
+{
+    FileReadLimits limits;
+    limits.m_maxBytes = 20;
+    // 8 + 8 bytes of whole lines, then the third line is cut at byte 20.
+    const std::string path = m_folder.WriteFile("big.txt", "A 100 1\nB 200 2\nC 300 3\n");
+    TextFileReader reader;
+    ASSERT_EQ(OpenTextList(path, reader, limits), TextListOpenResult::Ok);
+    EXPECT_EQ(reader.Stop(), TextReadStop::TooLarge);
+    const TextImportReport report = ReadTextList(reader, LIST_CUT, m_lists);
+    ASSERT_EQ(m_lists.CutRowCount(), 2u);
+    ExpectCutRow(1, u"B", 200, 2, u"");
+    EXPECT_EQ(report.m_badLineCount, 1);
+    EXPECT_NE(report.m_badLineText.find(u"第3行: C 30\n\n"), std::u16string::npos);
+    EXPECT_NE(report.m_stopText.find(u"读取在第3行结束"), std::u16string::npos);
+    // A file of exactly the limit is read whole.
+    TextFileReader exact;
+    ASSERT_EQ(OpenTextList(m_folder.WriteFile("exact.txt", "A 100 1\nB 200 2\nC 3\n"), exact, limits),
+              TextListOpenResult::Ok);
+    EXPECT_EQ(exact.Stop(), TextReadStop::None);
+}
+
+#ifndef _WIN32
+TEST_F(TextListFileTest, EndlessStreamsEndAtTheDefaultLimits)
+{
+    // /dev/zero is one endless line: the read ends after 1 MiB of it.
+    TextFileReader reader;
+    ASSERT_EQ(OpenTextList("/dev/zero", reader), TextListOpenResult::Ok);
+    EXPECT_EQ(reader.Stop(), TextReadStop::LineTooLong);
+    const TextImportReport report = ReadTextList(reader, LIST_STOCK, m_lists);
+    EXPECT_EQ(m_lists.StockRowCount(), 0u);
+    EXPECT_EQ(report.m_badLineCount, 1);
+    EXPECT_NE(report.m_stopText.find(u"第1行长于"), std::u16string::npos);
+}
+#endif
+
+// ---------------------------------------------------------------- encodings
+
+TEST_F(TextListFileTest, Utf8WithoutSignatureIsReadAsUtf8)
+{
+    // What an editor on Linux writes: 肖121x6.0 with the mark 订单A, and the
+    // Cyrillic Ф of the program's own default specification.
+    Import("肖121x6.0 6000 3 订单A\nФ121x6.0\t5000\t2\n", LIST_CUT);
+    ASSERT_EQ(m_lists.CutRowCount(), 2u);
+    ExpectCutRow(0, u"肖121x6.0", 6000, 3, u"订单A");
+    ExpectCutRow(1, u"Ф121x6.0", 5000, 2, u"");
+    EXPECT_TRUE(LooksLikeUtf8("Φ12 ×"));
+    EXPECT_FALSE(LooksLikeUtf8("plain ASCII 123"));  // nothing beyond ASCII: code page 936 as always
+}
+
+TEST_F(TextListFileTest, CodePage936TextsThatLookPartlyLikeUtf8StayCodePage936)
+{
+    // 联通 is C1 AA CD A8: CD A8 is a valid UTF-8 pair, C1 AA an overlong one.
+    // 优先 is D3 C5 CF C8: D3 starts a UTF-8 pair, but C5 is no continuation.
+    // 钢 is B8 D6: a continuation byte first. C2 80 (U+0080) is a control character.
+    const std::vector<std::string> gbk = {"\xC1\xAA\xCD\xA8", "\xD3\xC5\xCF\xC8", "\xB8\xD6", "\xCD\xA8\xC2\x80"};
+    for (const std::string& text : gbk)
+        EXPECT_FALSE(LooksLikeUtf8(text)) << text;
+
+    Import("S 6000 0 \xD3\xC5\xCF\xC8\nT 5000 2 \xC1\xAA\xCD\xA8\n", LIST_STOCK);
+    ASSERT_EQ(m_lists.StockRowCount(), 2u);
+    ExpectStockRow(0, u"S", 6000, -1, 1);
+    ExpectStockRow(1, u"T", 5000, 2, 0);
+
+    // Truncated, overlong, surrogate and out-of-range forms are not UTF-8.
+    for (const std::string& bad : {std::string("\xE8\x82"), std::string("\xE0\x80\x80"), std::string("\xED\xA0\x80"),
+                                   std::string("\xF4\x90\x80\x80"), std::string("\xC0\xAF")})
+        EXPECT_FALSE(LooksLikeUtf8(bad));
+    EXPECT_TRUE(LooksLikeUtf8("\xF0\x9F\x98\x80"));
+}
+
+TEST_F(TextListFileTest, WrittenListsStayCodePage936AndReadBackTheSame)
+{
+    m_lists.AppendCutRow(u"钢筋Φ12", 6000, 3, u"订单1");
+    const std::string path = m_folder.File("out.txt");
+    ASSERT_TRUE(WriteTextList(path, LIST_CUT, m_lists));
+    const std::string bytes = TempFolder::ReadFile(path);
+    EXPECT_EQ(bytes.substr(0, 4), Utf16ToCp936(u"钢筋"));
+    EXPECT_FALSE(LooksLikeUtf8(bytes));
+    InputLists back;
+    TextFileReader reader;
+    ASSERT_EQ(OpenTextList(path, reader), TextListOpenResult::Ok);
+    EXPECT_EQ(reader.Encoding(), TextEncoding::Cp936);
+    ReadTextList(reader, LIST_CUT, back);
+    EXPECT_EQ(back.m_cutSpec, m_lists.m_cutSpec);
+    EXPECT_EQ(back.m_cutMark, m_lists.m_cutMark);
 }
 
 TEST(ReplaceListQuestionTest, NamesTheList)

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/Messages.h"
+#include "exchange/Codepage.h"
 #include "reports/ReportFile.h"
+#include "support/ResourceLimits.h"
 #include "support/TempFolder.h"
 #include "support/Recorders.h"
 
@@ -114,19 +116,29 @@ TEST_F(ReportFileTest, AFailureWithoutTheMessageFlagShowsNothing)
     EXPECT_TRUE(m_sink.m_messages.empty());
 }
 
+#ifndef _WIN32
 TEST_F(ReportFileTest, AWriteThatFailsAfterOpeningIsAFailure)
 {
-    // /dev/full opens but refuses every byte: the stream, not the file's
-    // modification time, has to tell that nothing was written.
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full on this system";
+    // A disk that is full after 4 bytes: the file opens, but the content
+    // cannot be written whole, and the old file stays as it was.
+    const std::string path = m_folder.WriteFile("full.txt", "old report");
     ReportFile file;
-    ASSERT_TRUE(file.Open("/dev/full"));
-    file.Write(u"some text\n");
-    EXPECT_FALSE(file.Finish(true));
+    bool written = true;
+    {
+        FileSizeLimit fullDisk(4);
+        ASSERT_TRUE(fullDisk.Active());
+        ASSERT_TRUE(file.Open(path));
+        file.Write(u"some text that does not fit\n");
+        written = file.Finish(true);
+    }
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(file.ErrorText().empty());
     ASSERT_EQ(m_sink.m_messages.size(), 1u);
-    EXPECT_EQ(m_sink.m_messages[0], u"文件 < /dev/full > 写入有误，请检查文件是否被锁定或被打开状态 ！");
+    EXPECT_EQ(m_sink.m_messages[0], u"文件 < " + Utf8ToUtf16(path) + u" > 写入有误，请检查文件是否被锁定或被打开状态 ！");
+    EXPECT_EQ(TempFolder::ReadFile(path), "old report");
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"full.txt"}));
 }
+#endif
 
 TEST_F(ReportFileTest, FinishingTwiceOrWithoutOpeningIsNoSuccess)
 {

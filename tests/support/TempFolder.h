@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with everything
 // in it when the object goes.
@@ -56,3 +58,15 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The names of the entries directly inside a folder, hidden ones included,
+// sorted; empty when it cannot be listed.
+inline std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(folder), error))
+        names.push_back(entry.path().filename().u8string());
+    std::sort(names.begin(), names.end());
+    return names;
+}

@@ -30,6 +30,7 @@
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"
 #include "workbench/window/InputDialogs.h"
+#include "support/ResourceLimits.h"
 #include "support/ModalScript.h"
 #include "support/PlanJob.h"
 #include "support/TableRows.h"
@@ -81,6 +82,7 @@ private slots:
     void closeButtonWithBadFieldStaysOpen();
     void closeBoxWithBadFieldSavesLastValidValues();
     void unwritableSettingsFileIsReported();
+    void unreadableSettingsFileIsToldOnceAndStartsEmpty();
 
 private:
     QString SettingsFile() const { return QString::fromStdString(SettingsFilePath(g_programFolder)); }
@@ -840,15 +842,16 @@ void MainWindowTest::unwritableSettingsFileIsReported()
         SettingsRecord record;
         QVERIFY(SaveSettings(SettingsFile().toStdString(), lists, record));
     }
-    QVERIFY(QDir().mkpath(SettingsFile() + ".new"));
     {
         CParvexDlg window;
         window.show();
         window.m_lists.AppendCutRow(u"NEW", 2, 2, u"");
+        // A disk that is full after 8 bytes of the new file.
+        FileSizeLimit fullDisk(8);
+        QVERIFY(fullDisk.Active());
         window.findChild<Pic_Button*>("closeButton")->click();
         QVERIFY(!window.isVisible());
     }
-    QDir(SettingsFile() + ".new").removeRecursively();
 
     const QStringList messages = m_prompts.MessageTexts();
     QCOMPARE(messages.size(), 1);
@@ -857,6 +860,38 @@ void MainWindowTest::unwritableSettingsFileIsReported()
     SettingsRecord record;
     QVERIFY(LoadSettings(SettingsFile().toStdString(), lists, record));
     QCOMPARE(lists.m_cutSpec, std::vector<MyString>({u"OLD"}));
+}
+
+void MainWindowTest::unreadableSettingsFileIsToldOnceAndStartsEmpty()
+{
+    // The settings path is a folder: the window starts as without a file and
+    // says so once, naming the file.
+    QVERIFY(QDir().mkpath(SettingsFile()));
+    {
+        CParvexDlg window;
+        QCOMPARE(window.m_cutTable->GetItemCount(), 0);
+        QCOMPARE(window.m_stockTable->GetItemCount(), 0);
+        QCOMPARE(window.findChild<QLineEdit*>("kerfEdit")->text(), QStringLiteral("10"));
+        const QStringList messages = m_prompts.MessageTexts();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(SettingsFile()) && messages[0].contains(QStringLiteral("无法读取")),
+                 qPrintable(messages[0]));
+    }
+    QDir(SettingsFile()).removeRecursively();
+    m_prompts.Clear();
+
+    // A damaged file keeps what came before the damage and is told once too.
+    QVERIFY(QDir().mkpath(QFileInfo(SettingsFile()).path()));
+    {
+        QFile file(SettingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("20260430\r\n2\r\n2995  15  A  M\r\ngarbage\r\n");
+    }
+    CParvexDlg window;
+    QCOMPARE(window.m_lists.m_cutSpec, std::vector<MyString>({u"A"}));
+    const QStringList messages = m_prompts.MessageTexts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QStringLiteral("第4行不是下料行")), qPrintable(messages[0]));
 }
 
 QTEST_MAIN(MainWindowTest)

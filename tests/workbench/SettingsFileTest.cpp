@@ -1,14 +1,22 @@
+#include <atomic>
 #include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include "exchange/Codepage.h"
+#include "reports/FormatLength.h"
+#include "support/ResourceLimits.h"
 #include "support/TempFolder.h"
 #include "workbench/InputLists.h"
 #include "workbench/SettingsFile.h"
@@ -298,7 +306,7 @@ TEST_F(SettingsFileTest, SavingCreatesTheConfigFolderAndLeavesNoNewFile)
     const std::string path = SettingsFilePath(m_folder.File("program"));
     ASSERT_TRUE(SaveSettings(path, ExampleLists(), SettingsRecord()));
     EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_FALSE(fs::exists(fs::u8path(path + ".new")));
+    EXPECT_EQ(FolderEntries(fs::u8path(path).parent_path().u8string()), std::vector<std::string>({"QRMCfg.txt"}));
 }
 
 TEST_F(SettingsFileTest, SavingReplacesTheOldFile)
@@ -306,7 +314,7 @@ TEST_F(SettingsFileTest, SavingReplacesTheOldFile)
     const std::string path = m_folder.WriteFile("QRMCfg.txt", "20260430\r\n9\r\nold content that is longer");
     ASSERT_TRUE(SaveSettings(path, ExampleLists(), SettingsRecord()));
     EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_FALSE(fs::exists(fs::u8path(path + ".new")));
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
 }
 
 // Every failure below also happens for the superuser.
@@ -325,34 +333,43 @@ TEST_F(SettingsFileTest, FailedReplacementKeepsWhatWasThere)
     const std::string inside = m_folder.WriteFile("QRMCfg.txt/keep", "kept");
     EXPECT_FALSE(SaveSettings(path, ExampleLists(), SettingsRecord()));
     EXPECT_EQ(TempFolder::ReadFile(inside), "kept");
-    EXPECT_FALSE(fs::exists(fs::u8path(path + ".new")));
-}
-
-TEST_F(SettingsFileTest, NewFileThatCannotBeCreatedKeepsTheOldFile)
-{
-    const std::string path = m_folder.WriteFile("QRMCfg.txt", EXAMPLE_FILE);
-    ASSERT_TRUE(fs::create_directory(fs::u8path(path + ".new")));
-    InputLists other;
-    other.AppendCutRow(u"B", 1, 1, u"");
-    EXPECT_FALSE(SaveSettings(path, other, SettingsRecord()));
-    EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_TRUE(fs::is_directory(fs::u8path(path + ".new")));
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
 }
 
 #ifndef _WIN32
-TEST_F(SettingsFileTest, NewFileThatCannotBeWrittenCompletelyKeepsTheOldFile)
+TEST_F(SettingsFileTest, NewFileThatCannotBeCreatedKeepsTheOldFile)
 {
-    // The new file is a link to the device that is always full: it opens, but
-    // the content cannot be written.
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
+    // A process out of file handles cannot create the temporary file.
     const std::string path = m_folder.WriteFile("QRMCfg.txt", EXAMPLE_FILE);
-    fs::create_symlink("/dev/full", fs::u8path(path + ".new"));
     InputLists other;
     other.AppendCutRow(u"B", 1, 1, u"");
-    EXPECT_FALSE(SaveSettings(path, other, SettingsRecord()));
+    bool saved = true;
+    {
+        NoMoreFiles noFiles;
+        ASSERT_TRUE(noFiles.Active());
+        saved = SaveSettings(path, other, SettingsRecord());
+    }
+    EXPECT_FALSE(saved);
     EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
-    EXPECT_FALSE(fs::is_symlink(fs::u8path(path)));
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
+}
+
+TEST_F(SettingsFileTest, NewFileThatCannotBeWrittenCompletelyKeepsTheOldFile)
+{
+    // A disk that fills up after 16 bytes of the new file: it is created, but
+    // the content cannot be written whole.
+    const std::string path = m_folder.WriteFile("QRMCfg.txt", EXAMPLE_FILE);
+    InputLists other;
+    other.AppendCutRow(u"B", 1, 1, u"");
+    bool saved = true;
+    {
+        FileSizeLimit fullDisk(16);
+        ASSERT_TRUE(fullDisk.Active());
+        saved = SaveSettings(path, other, SettingsRecord());
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(TempFolder::ReadFile(path), EXAMPLE_FILE);
+    EXPECT_EQ(FolderEntries(m_folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
 }
 #endif
 
@@ -543,5 +560,141 @@ TEST_F(SettingsFileTest, DamagedFilesKeepTheRowsReadBeforeTheDamage)
     for (const DamagedCase& c : cases)
         EXPECT_EQ(LoadBytes(c.bytes), c.read) << c.what;
 }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Unreadable and damaged files, concurrent saves
+
+namespace {
+
+TEST(SettingsLoadReportTest, SaysWhetherAFileWasSoundMissingUnreadableOrDamaged)
+{
+    TempFolder folder;
+    InputLists lists;
+    SettingsRecord record;
+    SettingsLoadReport report;
+
+    ASSERT_TRUE(SaveSettings(folder.File("sound.txt"), ExampleLists(), SettingsRecord()));
+    EXPECT_TRUE(LoadSettings(folder.File("sound.txt"), lists, record, &report));
+    EXPECT_EQ(report.m_state, SettingsFileState::Sound);
+    EXPECT_TRUE(SettingsLoadMessage("x", report).empty());
+
+    EXPECT_FALSE(LoadSettings(folder.File("none.txt"), lists, record, &report));
+    EXPECT_EQ(report.m_state, SettingsFileState::Missing);
+    EXPECT_TRUE(SettingsLoadMessage("x", report).empty());
+
+    EXPECT_FALSE(LoadSettings(folder.File(""), lists, record, &report));
+    EXPECT_EQ(report.m_state, SettingsFileState::CannotRead);
+    EXPECT_EQ(SettingsLoadMessage("/c/QRMCfg.txt", report).rfind(u"设置文件 < /c/QRMCfg.txt > 无法读取（", 0), 0u);
+
+    const std::vector<std::pair<std::string, std::u16string>> damaged = {
+        {"", u"文件是空的"},
+        {"\xFF\xFE garbage", u"第1行不是版本号或下料行数"},
+        {"20260430\r\n2\r\n2995  15  A  M\r\n", u"文件在下料行之前结束"},
+        {"20260430\r\n0\r\n1\r\n6000  1  A\r\n", u"第4行不是原料行"},
+        {"20260430\r\n0\r\n0\r\nten\r\n", u"第4行不是参数"},
+    };
+    for (const auto& [bytes, why] : damaged) {
+        EXPECT_TRUE(LoadSettings(folder.WriteFile("d.txt", bytes), lists, record, &report));
+        EXPECT_EQ(report.m_state, SettingsFileState::Damaged) << bytes;
+        EXPECT_EQ(report.m_problem, why) << bytes;
+        EXPECT_NE(SettingsLoadMessage("d.txt", report).find(why), std::u16string::npos);
+    }
+#ifndef _WIN32
+    EXPECT_TRUE(LoadSettings("/dev/zero", lists, record, &report));
+    EXPECT_EQ(report.m_problem, u"第1行过长");
+#endif
+}
+
+TEST(SettingsLoadReportTest, BareCarriageReturnsEndLinesInTheSettingsFileToo)
+{
+    TempFolder folder;
+    InputLists lists;
+    SettingsRecord record;
+    SettingsLoadReport report;
+    ASSERT_TRUE(LoadSettings(folder.WriteFile("cr.txt", "20260430\r1\r2995  15  A  M\r0\r3\r"), lists, record, &report));
+    EXPECT_EQ(report.m_state, SettingsFileState::Sound);
+    EXPECT_EQ(lists.m_cutLength, std::vector<double>({2995}));
+    EXPECT_EQ(record.m_kerfWidth, 3);
+}
+
+TEST(SettingsSaveTest, ConcurrentSavesAllSucceedAndReadersOnlySeeWholeFiles)
+{
+    // Four threads save 30 versions each to one path while a reader loads it
+    // over and over. Every save succeeds, every load finds a sound file, and
+    // the file at the end is the last version of one thread (each thread's
+    // renames come in its own order).
+    TempFolder folder;
+    const std::string path = folder.File("QRMCfg.txt");
+    constexpr int WRITERS = 4;
+    constexpr int VERSIONS = 30;
+    auto lists = [](int writer, int version) {
+        InputLists l;
+        for (int row = 0; row < 50 + writer; ++row)
+            l.AppendCutRow(u"W" + Widen(std::to_string(writer)), 1000 + version, row + 1, u"");
+        return l;
+    };
+    ASSERT_TRUE(SaveSettings(path, lists(0, 0), SettingsRecord()));
+    std::atomic<int> failedSaves{0};
+    std::atomic<int> unsoundLoads{0};
+    std::atomic<bool> writing{true};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < WRITERS; ++w)
+        writers.emplace_back([&, w] {
+            for (int v = 0; v < VERSIONS; ++v)
+                if (!SaveSettings(path, lists(w, v), SettingsRecord()))
+                    ++failedSaves;
+        });
+    std::thread reader([&] {
+        while (writing) {
+            InputLists read;
+            SettingsRecord record;
+            SettingsLoadReport report;
+            if (!LoadSettings(path, read, record, &report) || report.m_state != SettingsFileState::Sound ||
+                read.CutRowCount() < 50)
+                ++unsoundLoads;
+        }
+    });
+    for (std::thread& t : writers)
+        t.join();
+    writing = false;
+    reader.join();
+    EXPECT_EQ(failedSaves, 0);
+    EXPECT_EQ(unsoundLoads, 0);
+    InputLists final;
+    SettingsRecord record;
+    ASSERT_TRUE(LoadSettings(path, final, record));
+    bool oneLastVersion = false;
+    for (int w = 0; w < WRITERS; ++w) {
+        const InputLists last = lists(w, VERSIONS - 1);
+        oneLastVersion = oneLastVersion || (final.m_cutSpec == last.m_cutSpec && final.m_cutLength == last.m_cutLength &&
+                                            final.m_cutQuantity == last.m_cutQuantity);
+    }
+    EXPECT_TRUE(oneLastVersion);
+    EXPECT_EQ(FolderEntries(folder.File("")), std::vector<std::string>({"QRMCfg.txt"}));
+}
+
+#ifndef _WIN32
+TEST(SettingsSaveTest, ALinkedSettingsFileIsUpdatedAndAFifoIsRefused)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(std::filesystem::u8path(folder.File("shared")));
+    const std::string real = folder.WriteFile("shared/QRMCfg.txt", "");
+    const std::string link = folder.File("QRMCfg.txt");
+    std::filesystem::create_symlink(std::filesystem::u8path(real), std::filesystem::u8path(link));
+    ASSERT_TRUE(SaveSettings(link, ExampleLists(), SettingsRecord()));
+    EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::u8path(link)));
+    InputLists read;
+    SettingsRecord record;
+    ASSERT_TRUE(LoadSettings(real, read, record));
+    EXPECT_EQ(read.m_cutSpec, ExampleLists().m_cutSpec);
+
+    const std::string fifo = folder.File("fifo.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(SaveSettings(fifo, ExampleLists(), SettingsRecord()));
+    EXPECT_TRUE(std::filesystem::is_fifo(std::filesystem::u8path(fifo)));
+}
+#endif
 
 }  // namespace

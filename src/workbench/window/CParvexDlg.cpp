@@ -451,8 +451,13 @@ QString CParvexDlg::SettingsPath() const
 
 void CParvexDlg::LoadSettings()
 {
-    // A missing or unreadable file leaves empty lists and the defaults.
-    ::LoadSettings(SettingsFilePath(g_programFolder), m_lists, m_settings);
+    // A missing or unreadable file leaves empty lists and the defaults, a
+    // damaged one what came before the damage; the last two are told once.
+    SettingsLoadReport report;
+    ::LoadSettings(SettingsFilePath(g_programFolder), m_lists, m_settings, &report);
+    const std::u16string problem = SettingsLoadMessage(SettingsFilePath(g_programFolder), report);
+    if (!problem.empty())
+        AppPrompts().Message(problem, this);
     m_kerfWidth = m_settings.m_kerfWidth;
     m_reservedValue = m_settings.m_reservedValue;
     m_maxLengthKinds = m_settings.m_maxLengthKinds;
