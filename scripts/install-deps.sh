@@ -20,6 +20,7 @@ PACKAGES=(
     liborcus-dev
     libboost-dev
     libfreexl-dev
+    zlib1g-dev
     coinor-libclp-dev
     coinor-libcbc-dev
     nlohmann-json3-dev
