@@ -497,7 +497,7 @@ void SpreadsheetConnection::CloseAll()
 bool SpreadsheetConnection::ShowToUser(std::string& savedPath)
 {
     savedPath.clear();
-    const fs::path folder = fs::u8path(ReportFolder());
+    const fs::path folder = fs::u8path(WorkbookFolder());
     std::error_code ignored;
     fs::create_directories(folder, ignored);  // an existing folder is fine; other failures show when saving
     // Two workbooks shown within one second would get the same name; the

@@ -193,9 +193,10 @@ public:
     // not be written.
     bool SaveAs(const std::string& path, std::u16string& error);
     void CloseAll();
-    // Saves the workbook in the report folder under a fresh "QRM" name with
-    // the extension .xlsx and asks g_workbookOpener to open it. The folder is
-    // created when missing and never cleared; a name already taken within the
+    // Saves the workbook in the workbook folder (WorkbookFolder(), beside the
+    // report folder) under a fresh "QRM" name with the extension .xlsx and
+    // asks g_workbookOpener to open it. The folder is created when missing
+    // and never cleared; a name already taken within the
     // same second gets "-2", "-3" ... before the extension. Returns false
     // when it could not be saved or nothing could open it; savedPath is the
     // file's path (empty when not saved), for the caller's message.

@@ -84,7 +84,7 @@ bool WriteLeftoverWorkbook(const WireOptimize_Whole& job, double minimumLength, 
 
 // The window's commands: build the workbook and hand it to the user
 // (SpreadsheetConnection::ShowToUser: saved under a fresh "QRM" name in the
-// report folder and opened). Returns false when the workbook could not be
+// workbook folder and opened). Returns false when the workbook could not be
 // started, saved or opened; savedPath is the saved file (empty when none).
 bool ShowPlanWorkbook(const WireOptimize_Whole& job, bool withMarks, std::string& savedPath);
 bool ShowLeftoverWorkbook(const WireOptimize_Whole& job, double minimumLength, std::string& savedPath);

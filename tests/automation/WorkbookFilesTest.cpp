@@ -463,9 +463,9 @@ TEST(WorkbookFilesTest, ShowToUserSavesANewReportAndOpensIt)
     WorkbookOpener* const savedOpener = g_workbookOpener;
     g_workbookOpener = &opener;
 
-    // An older file in the report folder stays.
-    std::filesystem::create_directories(std::filesystem::u8path(ReportFolder()));
-    const std::string older = (std::filesystem::u8path(ReportFolder()) / "QRM20000101000000.xlsx").u8string();
+    // An older file in the workbook folder stays.
+    std::filesystem::create_directories(std::filesystem::u8path(WorkbookFolder()));
+    const std::string older = (std::filesystem::u8path(WorkbookFolder()) / "QRM20000101000000.xlsx").u8string();
     folder.WriteFile("dummy", "");
     std::filesystem::copy_file(std::filesystem::u8path(folder.File("dummy")), std::filesystem::u8path(older));
 
@@ -478,7 +478,8 @@ TEST(WorkbookFilesTest, ShowToUserSavesANewReportAndOpensIt)
     EXPECT_EQ(opener.m_opened[0], first);
     EXPECT_NE(first, second);  // the second within the same second gets its own name
     const std::filesystem::path firstPath = std::filesystem::u8path(first);
-    EXPECT_EQ(firstPath.parent_path().u8string(), ReportFolder());
+    EXPECT_EQ(firstPath.parent_path().u8string(), WorkbookFolder());
+    EXPECT_EQ(firstPath.parent_path().filename().u8string(), "Trevak_Excel");
     const std::string name = firstPath.filename().string();
     // "QRM", the fourteen digits of the local time, ".xlsx".
     ASSERT_EQ(name.size(), 3u + 14u + 5u) << name;

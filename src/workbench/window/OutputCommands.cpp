@@ -35,14 +35,14 @@ const QString STOCK_IMPORT_FILTER = QStringLiteral("原料文件 (*.txt;*.xls;*.
 const QString CUT_EXPORT_FILTER = QStringLiteral("下料文件 (*.xls)|*.xls|下料文件 (*.txt)|*.txt|");
 const QString STOCK_EXPORT_FILTER = QStringLiteral("原料文件 (*.xls)|*.xls|原料文件 (*.txt)|*.txt|");
 
-// A workbook handed to the user: saved in the report folder and opened. Says
+// A workbook handed to the user: saved in the workbook folder and opened. Says
 // what went wrong when it was not.
 void ReportWorkbookShown(QWidget* window, bool shown, const std::string& savedPath)
 {
     if (shown)
         return;
     if (savedPath.empty())
-        AppPrompts().Message(WORKBOOK_NOT_SAVED_MESSAGE.arg(QString::fromStdString(ReportFolder())), window);
+        AppPrompts().Message(WORKBOOK_NOT_SAVED_MESSAGE.arg(QString::fromStdString(WorkbookFolder())), window);
     else
         AppPrompts().Message(WORKBOOK_NOT_OPENED_MESSAGE.arg(QString::fromStdString(savedPath)), window);
 }
