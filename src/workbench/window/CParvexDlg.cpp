@@ -454,8 +454,8 @@ void CParvexDlg::OnShortcutCommand()
 
 void CParvexDlg::OnHelpCommand()
 {
-    // Nothing is reported when the document or a program to show it is missing.
-    AppShell().OpenPath(QString::fromStdString(HelpDocumentPath()));
+    // A missing document, or one that nothing can show, is reported.
+    AppShell().OpenHelpDocument(QString::fromStdString(HelpDocumentPath()), this);
 }
 
 void CParvexDlg::OnAboutCommand()

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "app/AppFolders.h"
+#include "app/DesktopOpener.h"
 #include "app/Prompts.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
@@ -26,7 +27,6 @@ namespace {
 
 const QString COMPUTE_FIRST_MESSAGE = QStringLiteral("请先计算 !");
 const QString WORKBOOK_NOT_SAVED_MESSAGE = QStringLiteral("电子表格无法保存到文件夹 %1 !");
-const QString WORKBOOK_NOT_OPENED_MESSAGE = QStringLiteral("电子表格已保存为 %1 ，\n\n但没有找到可以打开它的程序 !");
 
 const QString CANNOT_OPEN_MESSAGE = QStringLiteral("文件 %1 无法打开 !");
 
@@ -44,7 +44,7 @@ void ReportWorkbookShown(QWidget* window, bool shown, const std::string& savedPa
     if (savedPath.empty())
         AppPrompts().Message(WORKBOOK_NOT_SAVED_MESSAGE.arg(QString::fromStdString(WorkbookFolder())), window);
     else
-        AppPrompts().Message(WORKBOOK_NOT_OPENED_MESSAGE.arg(QString::fromStdString(savedPath)), window);
+        AppPrompts().Message(NotOpenedMessage(QString::fromStdString(savedPath)), window);
 }
 
 }  // namespace
