@@ -65,6 +65,7 @@ private slots:
     void shortcutHelpAboutAndDetailView();
     void filesThatNothingOpensAreReported();
     void helpThatIsMissingOrCannotBeOpenedIsReported();
+    void aShortcutThatCannotBeMadeIsReported();
 
 private:
     // Cut A: 2750 x 3 and 1375 x 4 on unlimited 3000 (five bars, each leaves
@@ -582,6 +583,35 @@ void OutputCommandsTest::helpThatIsMissingOrCannotBeOpenedIsReported()
     QCOMPARE(m_opener.m_openedPaths, QStringList({placed}));
     QCOMPARE(m_prompts.MessageTexts(),
              QStringList({QStringLiteral("帮助文档为 %1 ，\n\n但没有找到可以打开它的程序 !").arg(placed)}));
+}
+
+void OutputCommandsTest::aShortcutThatCannotBeMadeIsReported()
+{
+    // The desktop the desktop names lies inside a plain file: it cannot be
+    // made, and the user is told where it should have been.
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", Path("home2").toUtf8());
+    qputenv("XDG_CONFIG_HOME", Path("home2/.config").toUtf8());
+    QDir().mkpath(Path("home2/.config"));
+    WriteBytes(Path("home2/plain"), "x");
+    WriteBytes(Path("home2/.config/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"$HOME/plain/Desktop\"\n");
+    g_programPath = Path("bin/trevak").toStdString();
+    {
+        CParvexDlg window;
+        Pic_Button* shortcut = Button(&window, "shortcutButton");
+        QVERIFY(!shortcut->isHidden());
+        shortcut->click();
+        // Still offered, so that the user can try again.
+        QVERIFY(!shortcut->isHidden());
+        QCOMPARE(m_prompts.MessageTexts(), QStringList({QStringLiteral("无法在桌面文件夹 %1 中建立快捷图标 !")
+                                                            .arg(Path("home2/plain/Desktop"))}));
+    }
+    qputenv("HOME", home);
+    if (configHome.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", configHome);
 }
 
 QTEST_MAIN(OutputCommandsTest)

@@ -40,6 +40,7 @@ namespace {
 const QString WINDOW_TITLE_FORMAT = QStringLiteral("Trevak软件---线材下料优化（64位） V%1");
 
 const QString TABLE_TIP = QStringLiteral("双击表内各行修改\n双击空白处增加\n按DEL键删除");
+const QString SHORTCUT_FAILED_MESSAGE = QStringLiteral("无法在桌面文件夹 %1 中建立快捷图标 !");
 const QString SAVE_FAILED_MESSAGE =
     QStringLiteral("设置文件 %1 无法写入，本次输入的数据和参数未能保存 !\n\n上次保存的设置文件保持不变。");
 
@@ -446,10 +447,12 @@ bool CParvexDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CParvexDlg::OnShortcutCommand()
 {
-    CreateDesktopShortcut();
-    // Hidden whatever happened; the next start shows it again when no
-    // shortcut could be made.
-    m_shortcutButton->hide();
+    // The button stays while no shortcut could be made, so that the user can
+    // try again once the reason is mended.
+    if (CreateDesktopShortcut())
+        m_shortcutButton->hide();
+    else
+        AppPrompts().Message(SHORTCUT_FAILED_MESSAGE.arg(QString::fromStdString(DesktopFolder())), this);
 }
 
 void CParvexDlg::OnHelpCommand()
