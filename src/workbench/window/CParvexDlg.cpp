@@ -11,7 +11,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSlider>
+#include <QStyle>
+#include <QWindow>
 
 #include "app/AppFolders.h"
 #include "app/AppResources.h"
@@ -20,6 +24,7 @@
 #include "app/Dlg_About.h"
 #include "app/ProgramVersion.h"
 #include "app/DialogUnits.h"
+#include "app/Localisation.h"
 #include "app/Prompts.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
@@ -50,6 +55,9 @@ const QStringList KIND_ITEMS = {
 };
 
 constexpr int SPEED_LEVEL_MAX = 5;
+
+// The border a window system draws around a window, assumed before it is known.
+constexpr int WINDOW_BORDER_ALLOWANCE = 4;
 
 // Group boxes are drawn plainly (a thin etched frame, no platform theme) with
 // red captions.
@@ -89,14 +97,19 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("CParvexDlg"));
     InitAppResources();
     setFont(DialogFont());
+    // The designed size; a smaller screen gets a smaller window and a larger
+    // window gives its room to the tables (WindowLayout), hence a maximise box.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(DluToPixelsX(697), DluToPixelsY(479));
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    resize(DluToPixelsX(697), DluToPixelsY(479));
     setWindowIcon(AppIcon());
-    setStyleSheet(QStringLiteral("QToolTip { color: rgb(0, 64, 64); }"));
+    InstallProgramStyle();  // the tooltips' timing
+    setStyleSheet(ToolTipStyleSheet());
 
     CreateControls();
     CreateColumns();
+    m_layout.Record(this, m_cutTable, m_stockTable, m_resultTable, {m_progress});
+    setMinimumSize(m_layout.MinimumSize());
     ConnectCommands();
     InstallKeyFilter();
 
@@ -239,8 +252,8 @@ void CParvexDlg::CreateControls()
     m_closeButton = AddButton(QStringLiteral("关 闭"), 606, 454, 71, 14, "closeButton", CommandIcon::Close);
     m_closeButton->setDefault(true);
 
-    m_cutTable->setToolTip(TABLE_TIP);
-    m_stockTable->setToolTip(TABLE_TIP);
+    m_cutTable->setToolTip(TipText(TABLE_TIP));
+    m_stockTable->setToolTip(TipText(TABLE_TIP));
 }
 
 void CParvexDlg::CreateColumns()
@@ -412,6 +425,51 @@ bool CParvexDlg::CloseWindow(bool stayOnBadField)
     m_closed = true;
     done(QDialog::Accepted);
     return true;
+}
+
+void CParvexDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    m_layout.Apply(size());
+}
+
+void CParvexDlg::showEvent(QShowEvent* event)
+{
+    if (!m_fitted && !event->spontaneous()) {
+        m_fitted = true;
+        FitToScreen();
+    }
+    QDialog::showEvent(event);
+}
+
+void CParvexDlg::FitToScreen()
+{
+    const QScreen* shown = screen();
+    if (!shown)
+        return;
+    const QRect area = shown->availableGeometry();
+    // The frame the window system adds; before the window is first mapped it
+    // is not known, so a title bar and a thin border are assumed.
+    QMargins frame;
+    if (windowHandle())
+        frame = windowHandle()->frameMargins();
+    if (frame.isNull()) {
+        const int border = WINDOW_BORDER_ALLOWANCE;
+        frame = QMargins(border, border + style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), border,
+                         border);
+    }
+    const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
+    const QSize wanted = m_layout.SizeFor(room);
+    if (wanted != size())
+        resize(wanted);
+    // Keep the whole frame inside the area where it fits.
+    QRect outer(pos(), QSize(wanted.width() + frame.left() + frame.right(),
+                             wanted.height() + frame.top() + frame.bottom()));
+    if (!area.contains(outer)) {
+        outer.moveLeft(std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
+        outer.moveTop(std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+        move(outer.topLeft());
+    }
 }
 
 void CParvexDlg::closeEvent(QCloseEvent* event)
