@@ -7,6 +7,7 @@
 #include "app/AppResources.h"
 #include "app/DesktopOpener.h"
 #include "app/DialogUnits.h"
+#include "app/Localisation.h"
 #include "app/ProgramVersion.h"
 #include "app/Prompts.h"
 #include "engine/Messages.h"
@@ -18,6 +19,8 @@ int RunApplication(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Trevak"));
     QApplication::setApplicationVersion(ProgramVersionText());
 
+    InstallQtTranslations();
+    InstallProgramStyle();
     InitAppResources();
     QApplication::setWindowIcon(AppIcon());
 

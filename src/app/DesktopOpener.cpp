@@ -1,16 +1,55 @@
 #include "app/DesktopOpener.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QUrl>
+
+#include "app/Prompts.h"
+
+QString NotOpenedMessage(const QString& path)
+{
+    return QStringLiteral("文件已保存为 %1 ，\n\n但没有找到可以打开它的程序 !").arg(path);
+}
+
+QString HelpNotOpenedMessage(const QString& path)
+{
+    return QStringLiteral("帮助文档为 %1 ，\n\n但没有找到可以打开它的程序 !").arg(path);
+}
+
+QString HelpMissingMessage(const QString& path)
+{
+    return QStringLiteral("没有找到帮助文档 %1 !").arg(path);
+}
+
+void ShellOpener::OpenWrittenFile(const std::string& path)
+{
+    const QString file = QString::fromStdString(path);
+    if (OpenPath(file) || !QFileInfo(file).isFile())
+        return;
+    AppPrompts().Message(NotOpenedMessage(file), QApplication::activeWindow());
+}
 
 void ShellOpener::OpenInTextEditor(const std::string& path)
 {
-    OpenPath(QString::fromStdString(path));
+    OpenWrittenFile(path);
 }
 
 void ShellOpener::OpenWithShell(const std::string& path)
 {
-    OpenPath(QString::fromStdString(path));
+    OpenWrittenFile(path);
+}
+
+bool ShellOpener::OpenHelpDocument(const QString& path, QWidget* parent)
+{
+    if (!QFileInfo(path).isFile()) {
+        AppPrompts().Message(HelpMissingMessage(path), parent);
+        return false;
+    }
+    if (OpenPath(path))
+        return true;
+    AppPrompts().Message(HelpNotOpenedMessage(path), parent);
+    return false;
 }
 
 bool ShellOpener::OpenWorkbookFile(const std::string& path)

@@ -8,6 +8,16 @@
 #include "automation/SpreadsheetConnection.h"
 #include "reports/ReportConventions.h"
 
+class QWidget;
+
+// The one answer for a file the program wrote (a report, an example, a
+// workbook) that nothing could open: its path, and that no program was found.
+QString NotOpenedMessage(const QString& path);
+// The same for the help document, which the program ships rather than writes.
+QString HelpNotOpenedMessage(const QString& path);
+// The help document is not where the program looks for it.
+QString HelpMissingMessage(const QString& path);
+
 // The desktop shell: opening documents and addresses with the programs the
 // user has chosen for them. The window opens the help document and the about
 // window's links through AppShell(); reports and workbooks reach it through
@@ -21,9 +31,20 @@ public:
     virtual bool OpenAddress(const QString& address) = 0;
 
     // ReportOpener and WorkbookOpener, all through OpenPath (UTF-8 paths).
+    // A text report, document or example that exists but that nothing could
+    // open is reported with NotOpenedMessage (parent: the active window); a
+    // file that was not written at all has been reported by its writer or is
+    // silent by design. The workbook's caller says what went wrong itself.
     void OpenInTextEditor(const std::string& path) override;
     void OpenWithShell(const std::string& path) override;
     bool OpenWorkbookFile(const std::string& path) override;
+
+    // The help document: opened, or the user is told that it is missing or
+    // that nothing could open it. Returns whether it was opened.
+    bool OpenHelpDocument(const QString& path, QWidget* parent);
+
+private:
+    void OpenWrittenFile(const std::string& path);
 };
 
 // Opens through QDesktopServices::openUrl.

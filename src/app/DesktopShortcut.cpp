@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
@@ -174,9 +173,52 @@ void MakeExecutable(const QString& path)
 
 }  // namespace
 
+std::string DesktopFolderFor(const std::string& homeFolder, const std::string& configHome)
+{
+    const QString home = QString::fromStdString(homeFolder);
+    QString named;
+    QFile dirs(QDir(QString::fromStdString(configHome)).filePath(QStringLiteral("user-dirs.dirs")));
+    if (dirs.open(QIODevice::ReadOnly)) {
+        // Shell assignments: XDG_DESKTOP_DIR="$HOME/桌面"; the last one counts.
+        const QStringList lines = QString::fromUtf8(dirs.readAll()).split(QLatin1Char('\n'));
+        for (const QString& raw : lines) {
+            const QString line = raw.trimmed();
+            const QString key = QStringLiteral("XDG_DESKTOP_DIR=");
+            if (!line.startsWith(key))
+                continue;
+            QString value = line.mid(key.size());
+            if (value.size() < 2 || !value.startsWith(QLatin1Char('"')) || !value.endsWith(QLatin1Char('"')))
+                continue;
+            value = value.mid(1, value.size() - 2);
+            QString unescaped;
+            for (int i = 0; i < value.size(); ++i) {
+                if (value[i] == QLatin1Char('\\') && i + 1 < value.size())
+                    ++i;
+                unescaped += value[i];
+            }
+            if (unescaped == QStringLiteral("$HOME") || unescaped.startsWith(QStringLiteral("$HOME/")))
+                named = QDir::cleanPath(home + unescaped.mid(5));
+            else if (unescaped.startsWith(QLatin1Char('/')))
+                named = QDir::cleanPath(unescaped);
+        }
+    }
+    if (!named.isEmpty())
+        return named.toStdString();
+    const QString desktop = QDir(home).filePath(QStringLiteral("Desktop"));
+    const QString chinese = QDir(home).filePath(QStringLiteral("桌面"));
+    if (!QFileInfo(desktop).isDir() && QFileInfo(chinese).isDir())
+        return chinese.toStdString();
+    return desktop.toStdString();
+}
+
 std::string DesktopFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString();
+    const QString home = QDir::homePath();
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The base directory specification ignores a relative path.
+    if (configHome.isEmpty() || !QDir::isAbsolutePath(configHome))
+        configHome = QDir(home).filePath(QStringLiteral(".config"));
+    return DesktopFolderFor(home.toStdString(), configHome.toStdString());
 }
 
 bool DesktopShortcutExists(const std::string& desktopFolder, const std::string& programPath)
@@ -199,23 +241,24 @@ bool DesktopShortcutExists(const std::string& desktopFolder, const std::string& 
     return false;
 }
 
-void CreateDesktopShortcut(const std::string& desktopFolder, const std::string& programPath,
+bool CreateDesktopShortcut(const std::string& desktopFolder, const std::string& programPath,
                            const std::string& programFolder)
 {
     if (DesktopShortcutExists(desktopFolder, programPath))
-        return;
+        return true;
     const QString folder = QString::fromStdString(desktopFolder);
     const QString program = QString::fromStdString(programPath);
     if (folder.size() < 2 || program.isEmpty() || !QDir(folder).exists())
-        return;
+        return false;
     const QString path = QDir(folder).filePath(QString::fromUtf8(DESKTOP_SHORTCUT_NAME));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return;
+        return false;
     file.write(DesktopEntryText(program, QString::fromStdString(programFolder)).toUtf8());
     if (!file.commit())
-        return;
+        return false;
     MakeExecutable(path);
+    return true;
 }
 
 #ifdef Q_OS_WIN
@@ -225,8 +268,9 @@ bool DesktopShortcutExists()
     return true;
 }
 
-void CreateDesktopShortcut()
+bool CreateDesktopShortcut()
 {
+    return true;
 }
 
 #else
@@ -236,9 +280,14 @@ bool DesktopShortcutExists()
     return DesktopShortcutExists(DesktopFolder(), g_programPath);
 }
 
-void CreateDesktopShortcut()
+bool CreateDesktopShortcut()
 {
-    CreateDesktopShortcut(DesktopFolder(), g_programPath, g_programFolder);
+    const std::string folder = DesktopFolder();
+    // A desktop named but not made yet (a fresh account, a desktop without
+    // icons) is made, as a file manager would.
+    if (!folder.empty())
+        QDir().mkpath(QString::fromStdString(folder));
+    return CreateDesktopShortcut(folder, g_programPath, g_programFolder);
 }
 
 #endif

@@ -87,6 +87,9 @@ PromptAnswer QtPrompts::ShowMessageBox(QWidget* parent, const QString& text, con
     }
     QMessageBox::StandardButtons standard = QMessageBox::Ok;
     QMessageBox::StandardButton escape = QMessageBox::Ok;
+    // Enter answers with the first button, as the message boxes of the
+    // design do, whatever order the platform lays the buttons out in.
+    QMessageBox::StandardButton first = QMessageBox::Ok;
     switch (buttons) {
     case PromptButtons::Ok: break;
     case PromptButtons::OkCancel:
@@ -96,14 +99,17 @@ PromptAnswer QtPrompts::ShowMessageBox(QWidget* parent, const QString& text, con
     case PromptButtons::YesNo:
         standard = QMessageBox::Yes | QMessageBox::No;
         escape = QMessageBox::No;
+        first = QMessageBox::Yes;
         break;
     case PromptButtons::YesNoCancel:
         standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         escape = QMessageBox::Cancel;
+        first = QMessageBox::Yes;
         break;
     }
     box.setStandardButtons(standard);
     box.setEscapeButton(escape);
+    box.setDefaultButton(first);
     switch (box.exec()) {
     case QMessageBox::Ok: return PromptAnswer::Ok;
     case QMessageBox::Yes: return PromptAnswer::Yes;

@@ -20,8 +20,6 @@ namespace {
 
 constexpr int32_t MAX_ROW = 1048576;
 constexpr int32_t MAX_COLUMN = 16384;
-// The width the spreadsheet gives a column with nothing in it.
-constexpr double STANDARD_COLUMN_WIDTH = 8.43;
 // Added to the longest text of a column so that it does not touch the grid.
 constexpr double FIT_PADDING = 1;
 constexpr double FIT_MAXIMUM = 200;
@@ -399,6 +397,66 @@ void SpreadsheetConnection::SetColumnWidth(double width)
         sheet->columnWidths[column] = width;
 }
 
+void SpreadsheetConnection::SetLandscape(bool landscape)
+{
+    if (Worksheet* sheet = CurrentSheetData())
+        sheet->pageSetup.landscape = landscape;
+}
+
+void SpreadsheetConnection::SetPaper(int32_t paper)
+{
+    if (Worksheet* sheet = CurrentSheetData())
+        sheet->pageSetup.paper = std::max<int32_t>(0, paper);
+}
+
+void SpreadsheetConnection::FitToPagesWide(int32_t pages)
+{
+    if (Worksheet* sheet = CurrentSheetData())
+        sheet->pageSetup.fitPagesWide = std::max<int32_t>(0, pages);
+}
+
+void SpreadsheetConnection::SetPrintScale(int32_t percent)
+{
+    if (Worksheet* sheet = CurrentSheetData()) {
+        sheet->pageSetup.fitPagesWide = 0;
+        sheet->pageSetup.scale = Clamp(percent, 10, 400);
+    }
+}
+
+void SpreadsheetConnection::SetPrintTitleRows(int32_t first, int32_t last)
+{
+    Worksheet* sheet = CurrentSheetData();
+    if (!sheet)
+        return;
+    if (first < 1 || last < first || last > MAX_ROW)
+        first = last = 0;
+    sheet->pageSetup.titleFirstRow = first;
+    sheet->pageSetup.titleLastRow = last;
+}
+
+void SpreadsheetConnection::AddPageBreakBefore(int32_t row)
+{
+    Worksheet* sheet = CurrentSheetData();
+    if (!sheet || row <= 1 || row > MAX_ROW || sheet->pageSetup.breaksBefore.size() >= MAX_PAGE_BREAKS)
+        return;
+    sheet->pageSetup.breaksBefore.insert(row);
+}
+
+double ColumnWidthPoints(const Worksheet& sheet, int32_t column)
+{
+    const auto it = sheet.columnWidths.find(column);
+    const double width = it == sheet.columnWidths.end() ? STANDARD_COLUMN_WIDTH : it->second;
+    if (!(width > 0))
+        return 0;
+    return std::trunc(width * 7 + 5) * 0.75;
+}
+
+double RowHeightPoints(const Worksheet& sheet, int32_t row)
+{
+    const auto it = sheet.rowHeights.find(row);
+    return it == sheet.rowHeights.end() ? STANDARD_ROW_HEIGHT : it->second;
+}
+
 void SpreadsheetConnection::FitColumns(int32_t first, int32_t last, double extra)
 {
     Refresh();  // widths follow the shown results
@@ -497,7 +555,7 @@ void SpreadsheetConnection::CloseAll()
 bool SpreadsheetConnection::ShowToUser(std::string& savedPath)
 {
     savedPath.clear();
-    const fs::path folder = fs::u8path(ReportFolder());
+    const fs::path folder = fs::u8path(WorkbookFolder());
     std::error_code ignored;
     fs::create_directories(folder, ignored);  // an existing folder is fine; other failures show when saving
     // Two workbooks shown within one second would get the same name; the

@@ -46,8 +46,26 @@ struct CellRange {
     int32_t column1 = 1, row1 = 1, column2 = 1, row2 = 1;  // inclusive, column1 <= column2, row1 <= row2
 };
 
+// How a sheet prints: the spreadsheet's page setup.
+struct PageSetup {
+    bool landscape = false;
+    int32_t paper = 0;  // the spreadsheet's paper code: 0 the printer's default, 9 A4
+    // More than 0: scaled to fit this many pages wide, as many pages high as
+    // needed. The spreadsheet then ignores manual page breaks.
+    int32_t fitPagesWide = 0;
+    int32_t scale = 100;  // per cent, when not fitted
+    // Rows printed at the top of every page (1-based, inclusive); 0: none.
+    int32_t titleFirstRow = 0, titleLastRow = 0;
+    // Rows that start a new page (manual breaks above them).
+    std::set<int32_t> breaksBefore;
+};
+
+// The most manual page breaks a sheet can hold.
+constexpr std::size_t MAX_PAGE_BREAKS = 1023;
+
 struct Worksheet {
     std::u16string name;
+    PageSetup pageSetup;
     std::map<std::pair<int32_t, int32_t>, Cell> cells;  // key (row, column)
     std::vector<CellRange> merges;
     std::map<int32_t, double> rowHeights;     // points
@@ -78,6 +96,15 @@ struct ReadLimits {
     int32_t maxRows = 1048576;      // rows past this are left out
     std::size_t maxCells = 500000;  // cells past this many are left out
 };
+
+// Printing estimates for the default font of a saved workbook (11 point, a
+// digit 7 pixels wide): a column of w characters prints trunc(7w + 5) pixels
+// of 0.75 point wide (0 when hidden), a row without a height of its own 15
+// points high.
+double ColumnWidthPoints(const Worksheet& sheet, int32_t column);
+double RowHeightPoints(const Worksheet& sheet, int32_t row);
+constexpr double STANDARD_COLUMN_WIDTH = 8.43;  // characters, a column with nothing in it
+constexpr double STANDARD_ROW_HEIGHT = 15;      // points
 
 // What GetValue yields: a text, a number, or nothing.
 struct CellValue {
@@ -179,6 +206,16 @@ public:
     // Font size and boldness are not taken into account.
     void FitColumns(int32_t first, int32_t last, double extra);
 
+    // Page setup of the current sheet (see PageSetup). FitToPagesWide and
+    // SetPrintScale exclude each other: the later call counts. A page break
+    // above row 1 or past the last row, or beyond MAX_PAGE_BREAKS, is ignored.
+    void SetLandscape(bool landscape);
+    void SetPaper(int32_t paper);
+    void FitToPagesWide(int32_t pages);
+    void SetPrintScale(int32_t percent);  // 10 to 400
+    void SetPrintTitleRows(int32_t first, int32_t last);
+    void AddPageBreakBefore(int32_t row);
+
     // Worksheets are numbered from 1; a number without a sheet is ignored. New
     // sheets are named "SheetN" with the next free N.
     void SelectSheet(int32_t index);
@@ -194,9 +231,10 @@ public:
     // not be written.
     bool SaveAs(const std::string& path, std::u16string& error);
     void CloseAll();
-    // Saves the workbook in the report folder under a fresh "QRM" name with
-    // the extension .xlsx and asks g_workbookOpener to open it. The folder is
-    // created when missing and never cleared; a name already taken within the
+    // Saves the workbook in the workbook folder (WorkbookFolder(), beside the
+    // report folder) under a fresh "QRM" name with the extension .xlsx and
+    // asks g_workbookOpener to open it. The folder is created when missing
+    // and never cleared; a name already taken within the
     // same second gets "-2", "-3" ... before the extension. Returns false
     // when it could not be saved or nothing could open it; savedPath is the
     // file's path (empty when not saved), for the caller's message.

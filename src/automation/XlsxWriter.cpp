@@ -1,5 +1,6 @@
 // Writing a Workbook as .xlsx with libxlsxwriter.
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -213,6 +214,34 @@ public:
             if (entry.first >= 1 && entry.first <= MAX_COLUMN)
                 worksheet_set_column(ws, static_cast<lxw_col_t>(entry.first - 1),
                                      static_cast<lxw_col_t>(entry.first - 1), entry.second, nullptr);
+        return WritePageSetup(sheet.pageSetup, ws);
+    }
+
+    static lxw_error WritePageSetup(const PageSetup& page, lxw_worksheet* ws)
+    {
+        if (page.landscape)
+            worksheet_set_landscape(ws);
+        if (page.paper > 0 && page.paper <= 255)
+            worksheet_set_paper(ws, static_cast<uint8_t>(page.paper));
+        if (page.fitPagesWide > 0)
+            worksheet_fit_to_pages(ws, static_cast<uint16_t>(std::min(page.fitPagesWide, 32767)), 0);
+        else if (page.scale != 100)
+            worksheet_set_print_scale(ws, static_cast<uint16_t>(std::clamp(page.scale, 10, 400)));
+        if (page.titleFirstRow >= 1 && page.titleLastRow >= page.titleFirstRow && page.titleLastRow <= MAX_ROW) {
+            const lxw_error result = worksheet_repeat_rows(ws, static_cast<lxw_row_t>(page.titleFirstRow - 1),
+                                                           static_cast<lxw_row_t>(page.titleLastRow - 1));
+            if (result != LXW_NO_ERROR)
+                return result;
+        }
+        // Zero-based rows that start a page, ended by 0 (so row 1 never can).
+        std::vector<lxw_row_t> breaks;
+        for (const int32_t row : page.breaksBefore)
+            if (row > 1 && row <= MAX_ROW && breaks.size() < MAX_PAGE_BREAKS)
+                breaks.push_back(static_cast<lxw_row_t>(row - 1));
+        if (!breaks.empty()) {
+            breaks.push_back(0);
+            return worksheet_set_h_pagebreaks(ws, breaks.data());
+        }
         return LXW_NO_ERROR;
     }
 

@@ -26,14 +26,28 @@ extern std::string g_documentsFolder;
 void OpenInTextEditor(const std::string& path);
 void OpenWithShell(const std::string& path);
 
-// g_documentsFolder followed by the folder "Trevak_Temp".
+// g_documentsFolder followed by the folder "Trevak_Temp": text reports and
+// rich-text documents, cleared before each new one.
 std::string ReportFolder();
+
+// g_documentsFolder followed by the folder "Trevak_Excel": workbooks (reports,
+// examples), which the user may edit and keep in place. Never cleared.
+std::string WorkbookFolder();
 
 // prefix + the local time as "%Y%m%d%H%M%S", e.g. QRM20240131154502.
 std::string MakeReportName(const std::string& prefix);
 
-// Deletes every plain file directly inside the folder; sub-folders are left
-// alone; a file that cannot be deleted is skipped silently.
+// Whether a file name is one the program gives its text reports and
+// documents: "QRM", fourteen digits, an optional "-N", and ".txt", ".doc" or
+// ".pdf" (letter case as written).
+bool IsReportFileName(const std::string& name);
+
+// Deletes the program's own earlier reports directly inside the folder: the
+// entries whose name IsReportFileName accepts and that are regular files, or
+// links, which are removed as links (their targets stay). Everything else
+// stays: other files, FIFOs and device nodes, sub-folders. A folder that is
+// itself a link is not cleared at all (nothing is deleted through it). A file
+// that cannot be deleted is skipped silently.
 void ClearReportFolder(const std::string& folder);
 
 // The shared first steps of a text report or document: creates the report

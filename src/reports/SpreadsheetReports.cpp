@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/ResultModel.h"
@@ -67,6 +68,18 @@ const int32_t RIGHT_LABEL = 109;
 const int PER_CENT_COLUMNS = 100;
 
 const int32_t FIRST_BODY_ROW = 3;
+
+// Printing: A4 landscape with the spreadsheet's default margins (0.7 inch
+// left and right, 0.75 inch top and bottom), the title and header rows on
+// every page.
+const int32_t PAPER_A4 = 9;
+const double PRINT_WIDTH = 841.89 - 2 * 0.7 * 72;   // points
+const double PRINT_HEIGHT = 595.28 - 2 * 0.75 * 72;  // points
+const int32_t TITLE_ROW = 1;
+const int32_t HEADER_ROW = 2;
+// Column widths and row heights are estimates (fonts and printers differ):
+// pages are filled to this share only.
+const double PRINT_SAFETY = 0.95;
 
 const char16_t* const PLAN_TITLE = u"Trevak线材下料优化---下料组合统计";
 const char16_t* const STOCK_TITLE = u"Trevak线材下料优化---原料统计";
@@ -188,6 +201,76 @@ void FormulaCell(SpreadsheetConnection& c, int32_t column, int32_t row, const st
 int64_t CountAt(const std::vector<int64_t>& counts, std::size_t i)
 {
     return i < counts.size() ? counts[i] : 0;
+}
+
+// ---------------------------------------------------------------------------
+// Printing
+
+// A sheet of one row per entry: landscape, fitted to one page wide (the
+// segment diagram included), the title and header rows on every page.
+void PrintOnePageWide(SpreadsheetConnection& c)
+{
+    c.SetLandscape(true);
+    c.SetPaper(PAPER_A4);
+    c.FitToPagesWide(1);
+    c.SetPrintTitleRows(TITLE_ROW, HEADER_ROW);
+}
+
+// A run of rows that should print on one page: one pattern of format B, or,
+// when that is longer than a page, each of its mark records.
+struct PrintUnit {
+    int32_t firstRow = 0;
+    std::vector<std::pair<int32_t, int32_t>> records;  // first row, row count
+};
+
+// A sheet of blocks of rows (format B): landscape, scaled to one page wide,
+// the title and header rows on every page, and a page break before every
+// pattern that would not fit on the rest of its page. A fitted sheet would
+// lose the breaks (the spreadsheet ignores them then), so the scale that fits
+// the columns on one page is worked out here.
+void PrintBlocksOnWholePages(SpreadsheetConnection& c, int32_t lastColumn, const std::vector<PrintUnit>& units)
+{
+    c.SetLandscape(true);
+    c.SetPaper(PAPER_A4);
+    c.SetPrintTitleRows(TITLE_ROW, HEADER_ROW);
+    const Worksheet& sheet = c.Book().sheets[static_cast<std::size_t>(c.CurrentSheet()) - 1];
+
+    double width = 0;
+    for (int32_t column = 1; column <= lastColumn; ++column)
+        width += ColumnWidthPoints(sheet, column);
+    int32_t scale = 100;
+    if (width > 0)
+        scale = std::clamp(static_cast<int32_t>(100 * PRINT_WIDTH * PRINT_SAFETY / width), 10, 100);
+    c.SetPrintScale(scale);
+
+    // The body height a page holds, in the sheet's points.
+    const double page = PRINT_HEIGHT * PRINT_SAFETY * 100 / scale - RowHeightPoints(sheet, TITLE_ROW) -
+                        RowHeightPoints(sheet, HEADER_ROW);
+    auto height = [&](int32_t first, int32_t rows) {
+        double sum = 0;
+        for (int32_t row = first; row < first + rows; ++row)
+            sum += RowHeightPoints(sheet, row);
+        return sum;
+    };
+    double used = 0;
+    auto place = [&](int32_t first, double rows) {
+        if (used > 0 && used + rows > page) {
+            c.AddPageBreakBefore(first);
+            used = 0;
+        }
+        used += rows;
+    };
+    for (const PrintUnit& unit : units) {
+        double whole = 0;
+        for (const auto& record : unit.records)
+            whole += height(record.first, record.second);
+        if (whole <= page) {
+            place(unit.firstRow, whole);
+            continue;
+        }
+        for (const auto& record : unit.records)
+            place(record.first, height(record.first, record.second));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -316,6 +399,7 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
             ++row;
         }
     }
+    PrintOnePageWide(c);
 }
 
 // ---------------------------------------------------------------------------
@@ -349,9 +433,12 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
     int32_t row = FIRST_BODY_ROW;
     int64_t n = 0;
     int64_t block = 0;
+    std::vector<PrintUnit> units;
     for (const WireOptimize& group : job.m_groups) {
         for (const WireCombine& pattern : group.m_patterns) {
             ++n;
+            units.emplace_back();
+            units.back().firstRow = row;
             const std::vector<WireCombine_Mark> records = ReportedMarkRecords(pattern);
             const std::size_t recordCount = records.size();
             for (std::size_t g = 0; g < recordCount; ++g) {
@@ -397,6 +484,7 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
                     c.SelectRange(1, row, lastColumn, row + rows - 1);
                     BandFill(c);
                 }
+                units.back().records.emplace_back(row, rows);
                 row += rows;
             }
         }
@@ -407,6 +495,7 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
     BodyStyle(c);
     c.FitColumns(1, 1, 1);
     c.FitColumns(2, lastColumn, 3);
+    PrintBlocksOnWholePages(c, lastColumn, units);
 }
 
 // ---------------------------------------------------------------------------
@@ -460,6 +549,7 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
 
     c.FitColumns(1, 1, 1);
     c.FitColumns(2, 6, 4);
+    PrintOnePageWide(c);
 }
 
 }  // namespace
@@ -554,6 +644,7 @@ void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize
 
     c.FitColumns(1, 1, 1);
     c.FitColumns(2, 5, 4);
+    PrintOnePageWide(c);
     c.SelectSheet(1);
     c.ActivateSheet();
 }

@@ -53,7 +53,10 @@ private:
 // segment diagram over the columns I to DD; worksheet 2 "下料组合(格式B)", one
 // block of rows per mark record (with the 标记 column when withMarks is set);
 // worksheet 3 "原料统计", the stock bars used with formulas and totals.
-// Worksheet 1 is selected and activated at the end.
+// Worksheet 1 is selected and activated at the end. Every sheet prints A4
+// landscape with its title and header rows on every page; sheets 1 and 3 are
+// fitted to one page wide, sheet 2 is scaled to one page wide and breaks its
+// pages between patterns (a fitted sheet would lose the breaks).
 //
 // Segment diagrams of unusual patterns: a bar length of 0 or less (or not a
 // number) draws no diagram; pieces that run past the end of the bar are cut
@@ -66,8 +69,9 @@ void BuildPlanWorkbook(SpreadsheetConnection& connection, const WireOptimize_Who
 
 // Builds the leftover workbook on a started connection: worksheet 1 "余料",
 // every leftover entry at least minimumLength long ("不限" and "---" for
-// unlimited quantities) and the totals row with its formulas. Worksheet 1 is
-// selected and activated at the end.
+// unlimited quantities) and the totals row with its formulas, printing A4
+// landscape one page wide with its title and header rows on every page.
+// Worksheet 1 is selected and activated at the end.
 void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize_Whole& job, double minimumLength);
 
 // The most pieces of one bar that the segment diagram walks (see
@@ -84,7 +88,7 @@ bool WriteLeftoverWorkbook(const WireOptimize_Whole& job, double minimumLength, 
 
 // The window's commands: build the workbook and hand it to the user
 // (SpreadsheetConnection::ShowToUser: saved under a fresh "QRM" name in the
-// report folder and opened). Returns false when the workbook could not be
+// workbook folder and opened). Returns false when the workbook could not be
 // started, saved or opened; savedPath is the saved file (empty when none).
 bool ShowPlanWorkbook(const WireOptimize_Whole& job, bool withMarks, std::string& savedPath);
 bool ShowLeftoverWorkbook(const WireOptimize_Whole& job, double minimumLength, std::string& savedPath);

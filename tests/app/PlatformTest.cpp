@@ -1,12 +1,20 @@
 // The platform layer: scripted prompts, file-dialog filters, the message sink,
 // the shell openers and the dialog units.
 
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontInfo>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "app/AppResources.h"
 #include "app/DesktopOpener.h"
 #include "app/DialogUnits.h"
+#include "app/Localisation.h"
 #include "app/Prompts.h"
 #include "automation/SpreadsheetConnection.h"
 #include "engine/Messages.h"
@@ -25,6 +33,7 @@ private slots:
     void shellReceivesReportsAndWorkbooks();
     void dialogUnitsFollowTheFont();
     void everyCommandHasItsIcons();
+    void standardButtonsSpeakChineseAndEnterAnswersYes();
 };
 
 void PlatformTest::scriptedPromptsRecordEveryMessage()
@@ -211,6 +220,42 @@ void PlatformTest::everyCommandHasItsIcons()
     QVERIFY(!RenderImage(APP_ICON, QSize(64, 64)).isNull());
     QVERIFY(RenderImage(QStringLiteral(":/trevak/missing.svg"), QSize(32, 32)).isNull());
     QVERIFY(!AppIcon().isNull());
+}
+
+void PlatformTest::standardButtonsSpeakChineseAndEnterAnswersYes()
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_zh_CN.qm")))
+        QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
+    QVERIFY(InstallQtTranslations());
+    QVERIFY(InstallQtTranslations());  // a second call changes nothing
+
+    // The file dialogs' own texts.
+    QCOMPARE(QFileDialog::tr("&Open"), QStringLiteral("打开(&O)"));
+    QCOMPARE(QFileDialog::tr("&Save"), QStringLiteral("保存(&S)"));
+
+    // A real question box: Chinese buttons, and Enter gives the first answer,
+    // Yes, as the replace question of an import expects; Esc gives No.
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        QString yesText, noText;
+        bool yesIsDefault = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            yesText = box->button(QMessageBox::Yes)->text();
+            noText = box->button(QMessageBox::No)->text();
+            yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
+            QTest::keyClick(box, Qt::Key(key));
+        });
+        QtPrompts prompts;
+        const PromptAnswer answer = prompts.ShowMessageBox(nullptr, QStringLiteral("是否删除列表内已有下料信息?"),
+                                                           QStringLiteral("下料优化"), PromptIcon::Question,
+                                                           PromptButtons::YesNo);
+        QVERIFY2(yesText.contains(QStringLiteral("是")), qPrintable(yesText));
+        QVERIFY2(noText.contains(QStringLiteral("否")), qPrintable(noText));
+        QVERIFY(yesIsDefault);
+        QCOMPARE(answer, key == Qt::Key_Return ? PromptAnswer::Yes : PromptAnswer::No);
+    }
 }
 
 QTEST_MAIN(PlatformTest)

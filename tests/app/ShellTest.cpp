@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/AppFolders.h"
 #include "app/AppResources.h"
 #include "app/DesktopOpener.h"
 #include "app/DesktopShortcut.h"
@@ -70,6 +71,9 @@ private slots:
     void pathsWithBlanksAndQuotesRoundTrip();
     void shortcutToAnotherProgramIsReplaced();
     void missingDesktopFolderHasNoShortcut();
+    void desktopFolderIsTheOneTheDesktopNames();
+    void buttonMakesAMissingDesktopFolder();
+    void aDesktopThatCannotBeMadeIsAFailure();
 
     void aboutShowsVersionOnItsBackground();
     void linksOpenThroughTheShell();
@@ -267,6 +271,108 @@ void ShellTest::closeButtonEndsTheAboutWindow()
     ShowAbout(nullptr);
     QVERIFY(sawAbout);
     QVERIFY(!guard.Forced());
+}
+
+// A home folder of its own, with $HOME and $XDG_CONFIG_HOME pointing into it
+// for the test's lifetime.
+class ScopedHome {
+public:
+    ScopedHome()
+        : m_home(qgetenv("HOME")), m_configHome(qgetenv("XDG_CONFIG_HOME")),
+          m_hadConfigHome(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+    {
+        qputenv("HOME", m_folder.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", ConfigHome().toUtf8());
+        QDir().mkpath(ConfigHome());
+    }
+    ~ScopedHome()
+    {
+        qputenv("HOME", m_home);
+        if (m_hadConfigHome)
+            qputenv("XDG_CONFIG_HOME", m_configHome);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    QString Path(const QString& name) const { return m_folder.filePath(name); }
+    QString ConfigHome() const { return m_folder.filePath(QStringLiteral("config")); }
+    void NameDesktop(const QString& value) const
+    {
+        WriteText(ConfigHome() + QStringLiteral("/user-dirs.dirs"),
+                  QStringLiteral("# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/下载\"\n"
+                                 "XDG_DESKTOP_DIR=\"%1\"\n")
+                      .arg(value));
+    }
+
+private:
+    QTemporaryDir m_folder;
+    QByteArray m_home, m_configHome;
+    bool m_hadConfigHome;
+};
+
+void ShellTest::desktopFolderIsTheOneTheDesktopNames()
+{
+    ScopedHome home;
+    const std::string h = home.Path(QString()).toStdString();
+    const std::string config = home.ConfigHome().toStdString();
+    const QString path = home.Path(QString());
+
+    // Without user-dirs.dirs: Desktop, or 桌面 when only that one exists.
+    QCOMPARE(QString::fromStdString(DesktopFolderFor(h, config)), home.Path(QStringLiteral("Desktop")));
+    QVERIFY(QDir().mkpath(home.Path(QStringLiteral("桌面"))));
+    QCOMPARE(QString::fromStdString(DesktopFolderFor(h, config)), home.Path(QStringLiteral("桌面")));
+    QVERIFY(QDir().mkpath(home.Path(QStringLiteral("Desktop"))));
+    QCOMPARE(QString::fromStdString(DesktopFolderFor(h, config)), home.Path(QStringLiteral("Desktop")));
+
+    // The name the desktop gives wins, whether or not the folder exists yet.
+    home.NameDesktop(QStringLiteral("$HOME/工作台"));
+    QCOMPARE(QString::fromStdString(DesktopFolderFor(h, config)), home.Path(QStringLiteral("工作台")));
+    home.NameDesktop(QStringLiteral("/srv/desks/一号"));
+    QCOMPARE(QString::fromStdString(DesktopFolderFor(h, config)), QStringLiteral("/srv/desks/一号"));
+    // A quote inside the name is escaped in the file.
+    home.NameDesktop(QStringLiteral("$HOME/My \\\"Desk\\\""));
+    QCOMPARE(QString::fromStdString(DesktopFolderFor(h, config)), home.Path(QStringLiteral("My \"Desk\"")));
+    // A value that is neither under $HOME nor absolute is not a name.
+    home.NameDesktop(QStringLiteral("relative/desk"));
+    QCOMPARE(QString::fromStdString(DesktopFolderFor(h, config)), home.Path(QStringLiteral("Desktop")));
+
+    // The process's own environment leads to the same answer.
+    home.NameDesktop(QStringLiteral("$HOME/工作台"));
+    QCOMPARE(QString::fromStdString(DesktopFolder()), path + QStringLiteral("/工作台"));
+}
+
+void ShellTest::buttonMakesAMissingDesktopFolder()
+{
+    ScopedHome home;
+    home.NameDesktop(QStringLiteral("$HOME/桌面"));
+    const std::string previousPath = g_programPath, previousFolder = g_programFolder;
+    g_programPath = PROGRAM_PATH;
+    g_programFolder = PROGRAM_FOLDER;
+
+    QVERIFY(!QFileInfo::exists(home.Path(QStringLiteral("桌面"))));
+    const bool created = CreateDesktopShortcut();
+    const bool found = DesktopShortcutExists();
+    g_programPath = previousPath;
+    g_programFolder = previousFolder;
+
+    QVERIFY(created);
+    QVERIFY(found);
+    const QString launcher = home.Path(QStringLiteral("桌面/")) + QString::fromUtf8(DESKTOP_SHORTCUT_NAME);
+    QVERIFY(ReadText(launcher).contains(QStringLiteral("Exec=") + QString::fromStdString(PROGRAM_PATH)));
+}
+
+void ShellTest::aDesktopThatCannotBeMadeIsAFailure()
+{
+    ScopedHome home;
+    // The desktop would lie inside a plain file.
+    WriteText(home.Path(QStringLiteral("plain")), QStringLiteral("x"));
+    home.NameDesktop(QStringLiteral("$HOME/plain/Desktop"));
+    const std::string previousPath = g_programPath;
+    g_programPath = PROGRAM_PATH;
+    const bool created = CreateDesktopShortcut();
+    g_programPath = previousPath;
+    QVERIFY(!created);
+    QVERIFY(!CreateDesktopShortcut(home.Path(QStringLiteral("plain/Desktop")).toStdString(), PROGRAM_PATH,
+                                   PROGRAM_FOLDER));
 }
 
 QTEST_MAIN(ShellTest)

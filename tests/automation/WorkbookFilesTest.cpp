@@ -10,6 +10,7 @@
 #include "reports/ReportConventions.h"
 #include "support/TempFolder.h"
 #include "support/Recorders.h"
+#include "support/XlsxParts.h"
 
 namespace {
 
@@ -465,9 +466,9 @@ TEST(WorkbookFilesTest, ShowToUserSavesANewReportAndOpensIt)
     WorkbookOpener* const savedOpener = g_workbookOpener;
     g_workbookOpener = &opener;
 
-    // An older file in the report folder stays.
-    std::filesystem::create_directories(std::filesystem::u8path(ReportFolder()));
-    const std::string older = (std::filesystem::u8path(ReportFolder()) / "QRM20000101000000.xlsx").u8string();
+    // An older file in the workbook folder stays.
+    std::filesystem::create_directories(std::filesystem::u8path(WorkbookFolder()));
+    const std::string older = (std::filesystem::u8path(WorkbookFolder()) / "QRM20000101000000.xlsx").u8string();
     folder.WriteFile("dummy", "");
     std::filesystem::copy_file(std::filesystem::u8path(folder.File("dummy")), std::filesystem::u8path(older));
 
@@ -480,7 +481,8 @@ TEST(WorkbookFilesTest, ShowToUserSavesANewReportAndOpensIt)
     EXPECT_EQ(opener.m_opened[0], first);
     EXPECT_NE(first, second);  // the second within the same second gets its own name
     const std::filesystem::path firstPath = std::filesystem::u8path(first);
-    EXPECT_EQ(firstPath.parent_path().u8string(), ReportFolder());
+    EXPECT_EQ(firstPath.parent_path().u8string(), WorkbookFolder());
+    EXPECT_EQ(firstPath.parent_path().filename().u8string(), "Trevak_Excel");
     const std::string name = firstPath.filename().string();
     // "QRM", the fourteen digits of the local time, ".xlsx".
     ASSERT_EQ(name.size(), 3u + 14u + 5u) << name;
@@ -559,4 +561,62 @@ print("OK")
 )PY");
     const std::string command = "/usr/bin/python3 '" + script + "' '" + path + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// ---------------------------------------------------------------------------
+// Page setup, as the saved file holds it
+
+TEST(WorkbookFilesTest, PageSetupIsSavedForPrinting)
+{
+    TempFolder folder;
+    SpreadsheetConnection c;
+    c.Start();
+    c.SetSheetName(u"Fitted");
+    c.SelectRange(1, 1);
+    c.SetValue(u"title");
+    c.SetLandscape(true);
+    c.SetPaper(9);
+    c.FitToPagesWide(1);
+    c.SetPrintTitleRows(1, 2);
+
+    c.AddSheetAfter(1);
+    c.SetSheetName(u"Scaled");
+    c.SelectRange(1, 40);
+    c.SetValue(1.0);
+    c.FitToPagesWide(1);
+    c.SetPrintScale(80);  // the later call counts
+    c.AddPageBreakBefore(25);
+    c.AddPageBreakBefore(10);
+    c.AddPageBreakBefore(1);  // above the first row: no break
+    c.AddPageBreakBefore(10);
+
+    c.AddSheetAfter(2);  // plain
+
+    const std::string path = folder.File("print.xlsx");
+    std::u16string error;
+    ASSERT_TRUE(c.SaveAs(path, error)) << Utf16ToUtf8(error);
+
+    const std::string fitted = XlsxPart(path, "xl/worksheets/sheet1.xml");
+    ASSERT_FALSE(fitted.empty());
+    EXPECT_EQ(XmlAttribute(fitted, "pageSetup", "orientation"), "landscape");
+    EXPECT_EQ(XmlAttribute(fitted, "pageSetup", "paperSize"), "9");
+    EXPECT_EQ(XmlAttribute(fitted, "pageSetup", "fitToWidth"), "(none)");  // 1 is the file format's default
+    EXPECT_EQ(XmlAttribute(fitted, "pageSetup", "fitToHeight"), "0");
+    EXPECT_EQ(XmlAttribute(fitted, "pageSetUpPr", "fitToPage"), "1");
+    EXPECT_TRUE(XmlRowBreaks(fitted).empty());
+
+    const std::string scaled = XlsxPart(path, "xl/worksheets/sheet2.xml");
+    EXPECT_EQ(XmlAttribute(scaled, "pageSetup", "scale"), "80");
+    EXPECT_EQ(XmlAttribute(scaled, "pageSetUpPr", "fitToPage"), "(none)");
+    EXPECT_EQ(XmlRowBreaks(scaled), (std::vector<int>{10, 25}));
+
+    const std::string plain = XlsxPart(path, "xl/worksheets/sheet3.xml");
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(XmlAttribute(plain, "pageSetup", "orientation"), "(none)");
+    EXPECT_EQ(plain.find("rowBreaks"), std::string::npos);
+
+    // The repeated rows are the workbook's print titles of the first sheet only.
+    const std::string workbook = XlsxPart(path, "xl/workbook.xml");
+    EXPECT_NE(workbook.find("_xlnm.Print_Titles\" localSheetId=\"0\">Fitted!$1:$2<"), std::string::npos) << workbook;
+    EXPECT_EQ(workbook.find("localSheetId=\"1\""), std::string::npos);
 }

@@ -286,7 +286,7 @@ TEST(ExampleWorkbookTest, UnwritablePathFailsNamingTheFile)
     EXPECT_NE(error.find(u"example.xlsx"), std::u16string::npos);
 }
 
-TEST(ExampleWorkbookTest, ShownWorkbookIsSavedInTheReportFolderAndOpened)
+TEST(ExampleWorkbookTest, ShownWorkbookIsSavedInTheWorkbookFolderAndOpened)
 {
     TempFolder folder;
     const std::string previousDocuments = g_documentsFolder;
@@ -298,7 +298,7 @@ TEST(ExampleWorkbookTest, ShownWorkbookIsSavedInTheReportFolderAndOpened)
         EXPECT_TRUE(ShowSpreadsheetExample(LIST_CUT, savedPath));
         ASSERT_EQ(opener.m_opened.size(), 1u);
         EXPECT_EQ(opener.m_opened[0], savedPath);
-        EXPECT_EQ(std::filesystem::u8path(savedPath).parent_path(), std::filesystem::u8path(ReportFolder()));
+        EXPECT_EQ(std::filesystem::u8path(savedPath).parent_path(), std::filesystem::u8path(WorkbookFolder()));
 
         // The user can import what was shown.
         InputLists lists;

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "reports/ReportConventions.h"
 #include "support/TempFolder.h"
 
@@ -104,23 +108,60 @@ TEST_F(ReportConventionsTest, ReportFolderIsTrevakTempInTheDocumentsFolder)
 // ---------------------------------------------------------------------------
 // Clearing the report folder
 
-TEST_F(ReportConventionsTest, ClearingRemovesTheFilesAndLeavesSubFolders)
+TEST_F(ReportConventionsTest, ReportFileNamesAreTheProgramsOwn)
+{
+    // What MakeReportName gives, with the extensions of the text reports and
+    // documents, and the "-N" of a second report within the same second.
+    EXPECT_TRUE(IsReportFileName("QRM20240131154502.txt"));
+    EXPECT_TRUE(IsReportFileName("QRM20240131154502.doc"));
+    EXPECT_TRUE(IsReportFileName("QRM20240131154502.pdf"));
+    EXPECT_TRUE(IsReportFileName("QRM20240131154502-2.doc"));
+    EXPECT_TRUE(IsReportFileName(MakeReportName("QRM") + ".txt"));
+
+    // Workbooks are the user's to keep, wherever they lie.
+    EXPECT_FALSE(IsReportFileName("QRM20240131154502.xlsx"));
+    EXPECT_FALSE(IsReportFileName("QRM20240131154502.xls"));
+    // Anything else the user may have put there.
+    EXPECT_FALSE(IsReportFileName("报告.doc"));
+    EXPECT_FALSE(IsReportFileName("notes.txt"));
+    EXPECT_FALSE(IsReportFileName(".hidden"));
+    EXPECT_FALSE(IsReportFileName("QRM.txt"));
+    EXPECT_FALSE(IsReportFileName("QRM2024013115450.txt"));     // thirteen digits
+    EXPECT_FALSE(IsReportFileName("QRM202401311545021.txt"));   // fifteen digits
+    EXPECT_FALSE(IsReportFileName("QRM2024013115450x.txt"));
+    EXPECT_FALSE(IsReportFileName("QRM20240131154502-.txt"));
+    EXPECT_FALSE(IsReportFileName("QRM20240131154502.txt.bak"));
+    EXPECT_FALSE(IsReportFileName("QRM20240131154502.TXT"));
+    EXPECT_FALSE(IsReportFileName("qrm20240131154502.txt"));
+    EXPECT_FALSE(IsReportFileName("xQRM20240131154502.txt"));
+}
+
+TEST_F(ReportConventionsTest, ClearingRemovesEarlierReportsAndLeavesEverythingElse)
 {
     const std::string folder = m_folder.File("reports");
     ASSERT_TRUE(fs::create_directory(fs::u8path(folder)));
     const std::string a = m_folder.WriteFile("reports/QRM20240131154502.txt", "plan");
-    const std::string b = m_folder.WriteFile("reports/报告.doc", "{\\rtf1}");
-    const std::string c = m_folder.WriteFile("reports/.hidden", "");
+    const std::string b = m_folder.WriteFile("reports/QRM20240131154503.doc", "{\\rtf1}");
+    const std::string c = m_folder.WriteFile("reports/QRM20240131154503-2.doc", "{\\rtf1}");
+    const std::string userDoc = m_folder.WriteFile("reports/报告.doc", "{\\rtf1}");
+    const std::string hidden = m_folder.WriteFile("reports/.hidden", "");
+    const std::string workbook = m_folder.WriteFile("reports/QRM20240131154504.xlsx", "PK");
     ASSERT_TRUE(fs::create_directory(fs::u8path(m_folder.File("reports/keep"))));
-    const std::string inner = m_folder.WriteFile("reports/keep/inner.txt", "stays");
+    const std::string inner = m_folder.WriteFile("reports/keep/QRM20240131154505.txt", "stays");
+    // A folder that happens to carry a report's name is no report.
+    ASSERT_TRUE(fs::create_directory(fs::u8path(m_folder.File("reports/QRM20240131154506.txt"))));
 
     ClearReportFolder(folder);
 
     EXPECT_FALSE(Exists(a));
     EXPECT_FALSE(Exists(b));
     EXPECT_FALSE(Exists(c));
+    EXPECT_EQ(TempFolder::ReadFile(userDoc), "{\\rtf1}");
+    EXPECT_TRUE(Exists(hidden));
+    EXPECT_EQ(TempFolder::ReadFile(workbook), "PK");
     EXPECT_TRUE(fs::is_directory(fs::u8path(m_folder.File("reports/keep"))));
     EXPECT_EQ(TempFolder::ReadFile(inner), "stays");
+    EXPECT_TRUE(fs::is_directory(fs::u8path(m_folder.File("reports/QRM20240131154506.txt"))));
 }
 
 #ifndef _WIN32
@@ -130,16 +171,62 @@ TEST_F(ReportConventionsTest, ClearingRemovesALinkButNotWhatItPointsTo)
     ASSERT_TRUE(fs::create_directory(fs::u8path(m_folder.File("reports"))));
     ASSERT_TRUE(fs::create_directory(fs::u8path(m_folder.File("elsewhere"))));
     const std::string inElsewhere = m_folder.WriteFile("elsewhere/file.txt", "kept");
-    fs::create_symlink(fs::u8path(outside), fs::u8path(m_folder.File("reports/link.txt")));
-    fs::create_directory_symlink(fs::u8path(m_folder.File("elsewhere")), fs::u8path(m_folder.File("reports/dir")));
+    fs::create_symlink(fs::u8path(outside), fs::u8path(m_folder.File("reports/QRM20240131154502.txt")));
+    fs::create_directory_symlink(fs::u8path(m_folder.File("elsewhere")),
+                                 fs::u8path(m_folder.File("reports/QRM20240131154503.doc")));
+    // A dangling link of a report's name.
+    fs::create_symlink(fs::u8path(m_folder.File("gone.txt")), fs::u8path(m_folder.File("reports/QRM20240131154504.txt")));
 
     ClearReportFolder(m_folder.File("reports"));
 
-    // The link to a file is a file of the folder; the link to a folder is a folder.
-    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(fs::u8path(m_folder.File("reports/link.txt")))));
+    // Links go as links, whatever they point to; what they point to stays.
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(fs::u8path(m_folder.File("reports/QRM20240131154502.txt")))));
     EXPECT_EQ(TempFolder::ReadFile(outside), "not a report");
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(fs::u8path(m_folder.File("reports/dir")))));
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(fs::u8path(m_folder.File("reports/QRM20240131154503.doc")))));
+    EXPECT_TRUE(fs::is_directory(fs::u8path(m_folder.File("elsewhere"))));
     EXPECT_EQ(TempFolder::ReadFile(inElsewhere), "kept");
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(fs::u8path(m_folder.File("reports/QRM20240131154504.txt")))));
+}
+
+TEST_F(ReportConventionsTest, ALinkedReportFolderIsNotCleared)
+{
+    // The report folder is a link to a folder of the user's: nothing in the
+    // target goes, not even files named like reports.
+    ASSERT_TRUE(fs::create_directory(fs::u8path(m_folder.File("target"))));
+    const std::string report = m_folder.WriteFile("target/QRM20240131154502.txt", "old report");
+    const std::string other = m_folder.WriteFile("target/plans.txt", "the user's");
+    fs::create_directory_symlink(fs::u8path(m_folder.File("target")), fs::u8path(m_folder.File("reports")));
+
+    ClearReportFolder(m_folder.File("reports"));
+
+    EXPECT_EQ(TempFolder::ReadFile(report), "old report");
+    EXPECT_EQ(TempFolder::ReadFile(other), "the user's");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(fs::u8path(m_folder.File("reports")))));
+
+    // The same through the shared first steps of a report: the new report's
+    // path lies in the linked folder, and the earlier one stays.
+    g_documentsFolder = m_folder.File("docs");
+    ASSERT_TRUE(fs::create_directory(fs::u8path(g_documentsFolder)));
+    fs::create_directory_symlink(fs::u8path(m_folder.File("target")), fs::u8path(ReportFolder()));
+    const std::string path = PrepareReportPath(".doc");
+    EXPECT_EQ(fs::u8path(path).parent_path(), fs::u8path(ReportFolder()));
+    EXPECT_EQ(TempFolder::ReadFile(report), "old report");
+}
+
+TEST_F(ReportConventionsTest, ClearingLeavesFifosAndOtherSpecialFiles)
+{
+    const std::string folder = m_folder.File("reports");
+    ASSERT_TRUE(fs::create_directory(fs::u8path(folder)));
+    // A FIFO with a report's name: deleting it would be wrong, opening it
+    // would hang; it is neither.
+    const std::string fifo = m_folder.File("reports/QRM20240131154502.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string plain = m_folder.WriteFile("reports/QRM20240131154503.txt", "plan");
+
+    ClearReportFolder(folder);
+
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fs::u8path(fifo))));
+    EXPECT_FALSE(Exists(plain));
 }
 #endif
 

@@ -970,9 +970,9 @@ TEST(SpreadsheetReportsFile, UnwritablePathIsReported)
     EXPECT_FALSE(error.empty());
 }
 
-// The window's command: the workbook goes to a fresh "QRM" file in the report
-// folder, which is then handed to the opener.
-TEST(SpreadsheetReportsFile, ShownWorkbookIsSavedInTheReportFolderAndOpened)
+// The window's command: the workbook goes to a fresh "QRM" file in the
+// workbook folder beside the report folder, which is then handed to the opener.
+TEST(SpreadsheetReportsFile, ShownWorkbookIsSavedInTheWorkbookFolderAndOpened)
 {
     TempFolder folder;
     ASSERT_TRUE(folder.IsValid());
@@ -991,7 +991,7 @@ TEST(SpreadsheetReportsFile, ShownWorkbookIsSavedInTheReportFolderAndOpened)
     ASSERT_EQ(opener.m_opened.size(), 1u);
     EXPECT_EQ(opener.m_opened[0], saved);
     const std::filesystem::path path = std::filesystem::u8path(saved);
-    EXPECT_EQ(path.parent_path(), std::filesystem::u8path(folder.File("docs")) / "Trevak_Temp");
+    EXPECT_EQ(path.parent_path(), std::filesystem::u8path(folder.File("docs")) / "Trevak_Excel");
     EXPECT_EQ(path.extension(), ".xlsx");
     EXPECT_EQ(path.filename().string().substr(0, 3), "QRM");
 

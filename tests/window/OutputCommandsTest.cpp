@@ -63,12 +63,17 @@ private slots:
     void failedExportsAreReported();
     void exampleMenuFollowsTheLastTable();
     void shortcutHelpAboutAndDetailView();
+    void filesThatNothingOpensAreReported();
+    void helpThatIsMissingOrCannotBeOpenedIsReported();
+    void aShortcutThatCannotBeMadeIsReported();
 
 private:
     // Cut A: 2750 x 3 and 1375 x 4 on unlimited 3000 (five bars, each leaves
     // 250); cut B: 6000 x 3 of five bars of 6000. Kerf 0.
     void Compute(CParvexDlg& window);
     QString Path(const QString& name) const { return m_folder.filePath(name); }
+    // A help document where the program looks for it first.
+    void PlaceHelpDocument();
 
     QTemporaryDir m_folder;
     ScriptedPrompts m_prompts;
@@ -98,6 +103,7 @@ void OutputCommandsTest::cleanup()
 
 void OutputCommandsTest::init()
 {
+    m_opener.m_result = true;
     g_programFolder = m_folder.path().toStdString();
     g_documentsFolder = Path("documents").toStdString();
     QFile::remove(QString::fromStdString(SettingsFilePath(g_programFolder)));
@@ -121,6 +127,14 @@ void OutputCommandsTest::Compute(CParvexDlg& window)
     Button(&window, "computeButton")->click();
     QCOMPARE(window.m_resultTable->GetItemCount(), 4);
     m_prompts.Clear();
+}
+
+void OutputCommandsTest::PlaceHelpDocument()
+{
+    const QString help = QString::fromStdString(ConfigFolder()) + QStringLiteral("/QRMHelp.pdf");
+    QVERIFY(QDir().mkpath(QString::fromStdString(ConfigFolder())));
+    WriteBytes(help, "%PDF-1.4\n");
+    QCOMPARE(QString::fromStdString(HelpDocumentPath()), help);
 }
 
 void OutputCommandsTest::outputNeedsAResult()
@@ -476,6 +490,7 @@ void OutputCommandsTest::shortcutHelpAboutAndDetailView()
         qputenv("XDG_CONFIG_HOME", configHome);
 
     CParvexDlg window;
+    PlaceHelpDocument();
     Button(&window, "helpButton")->click();
     QCOMPARE(m_opener.m_openedPaths, QStringList({QString::fromStdString(HelpDocumentPath())}));
     QVERIFY(m_opener.m_openedPaths[0].endsWith("/Config/QRMHelp.pdf"));
@@ -506,6 +521,107 @@ void OutputCommandsTest::shortcutHelpAboutAndDetailView()
     emit window.m_resultTable->itemDoubleClicked(3, 0);
     QTest::qWait(100);
     QVERIFY(!guard.Forced());
+}
+
+
+void OutputCommandsTest::filesThatNothingOpensAreReported()
+{
+    // No program on the desktop opens anything: every file written for the
+    // user is named in one message of the same form, and still written.
+    m_opener.m_result = false;
+    CParvexDlg window;
+    Compute(window);
+    const struct {
+        const char* button;
+        const char* extension;
+    } formats[] = {{"txtButton", ".txt"}, {"wordButton", ".doc"}, {"excelButton", ".xlsx"}};
+    for (const auto& format : formats) {
+        m_prompts.Clear();
+        m_opener.m_openedPaths.clear();
+        const char* name = format.button;
+        OnDialog<Dlg_MSG_DOUBLE2>([name](Dlg_MSG_DOUBLE2* dialog) { Button(dialog, name)->click(); });
+        Button(&window, "outputButton")->click();
+        QCOMPARE(m_opener.m_openedPaths.size(), 1);
+        const QString path = m_opener.m_openedPaths[0];
+        QVERIFY2(path.endsWith(QLatin1String(format.extension)), qPrintable(path));
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(m_prompts.MessageTexts(),
+                 QStringList({QStringLiteral("文件已保存为 %1 ，\n\n但没有找到可以打开它的程序 !").arg(path)}));
+    }
+
+    // The text example of the format menu, and the workbook example.
+    for (int item = 0; item < 2; ++item) {
+        m_prompts.Clear();
+        m_opener.m_openedPaths.clear();
+        OnPopupMenu([item](QMenu* menu) { menu->actions()[item]->trigger(); });
+        Button(&window, "cutFormatButton")->click();
+        QCOMPARE(m_opener.m_openedPaths.size(), 1);
+        QVERIFY(QFile::exists(m_opener.m_openedPaths[0]));
+        QCOMPARE(m_prompts.MessageTexts(), QStringList({NotOpenedMessage(m_opener.m_openedPaths[0])}));
+    }
+
+    // When a program opens them, nothing is said.
+    m_opener.m_result = true;
+    m_prompts.Clear();
+    OnDialog<Dlg_MSG_DOUBLE2>([](Dlg_MSG_DOUBLE2* dialog) { Button(dialog, "txtButton")->click(); });
+    Button(&window, "outputButton")->click();
+    QVERIFY(m_prompts.MessageTexts().isEmpty());
+}
+
+void OutputCommandsTest::helpThatIsMissingOrCannotBeOpenedIsReported()
+{
+    // The test's own program folder and executable folder hold no help
+    // document.
+    const std::string executableFolder = g_executableFolder;
+    g_executableFolder = Path("bin").toStdString();
+    QFile::remove(QString::fromStdString(ConfigFolder()) + QStringLiteral("/QRMHelp.pdf"));
+    CParvexDlg window;
+    const QString help = QString::fromStdString(HelpDocumentPath());
+    QVERIFY(!QFile::exists(help));
+    Button(&window, "helpButton")->click();
+    QVERIFY(m_opener.m_openedPaths.isEmpty());
+    QCOMPARE(m_prompts.MessageTexts(), QStringList({QStringLiteral("没有找到帮助文档 %1 !").arg(help)}));
+
+    // There, but nothing opens it.
+    m_prompts.Clear();
+    PlaceHelpDocument();
+    m_opener.m_result = false;
+    Button(&window, "helpButton")->click();
+    m_opener.m_result = true;
+    g_executableFolder = executableFolder;
+    const QString placed = QString::fromStdString(ConfigFolder()) + QStringLiteral("/QRMHelp.pdf");
+    QCOMPARE(m_opener.m_openedPaths, QStringList({placed}));
+    QCOMPARE(m_prompts.MessageTexts(),
+             QStringList({QStringLiteral("帮助文档为 %1 ，\n\n但没有找到可以打开它的程序 !").arg(placed)}));
+}
+
+void OutputCommandsTest::aShortcutThatCannotBeMadeIsReported()
+{
+    // The desktop the desktop names lies inside a plain file: it cannot be
+    // made, and the user is told where it should have been.
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", Path("home2").toUtf8());
+    qputenv("XDG_CONFIG_HOME", Path("home2/.config").toUtf8());
+    QDir().mkpath(Path("home2/.config"));
+    WriteBytes(Path("home2/plain"), "x");
+    WriteBytes(Path("home2/.config/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"$HOME/plain/Desktop\"\n");
+    g_programPath = Path("bin/trevak").toStdString();
+    {
+        CParvexDlg window;
+        Pic_Button* shortcut = Button(&window, "shortcutButton");
+        QVERIFY(!shortcut->isHidden());
+        shortcut->click();
+        // Still offered, so that the user can try again.
+        QVERIFY(!shortcut->isHidden());
+        QCOMPARE(m_prompts.MessageTexts(), QStringList({QStringLiteral("无法在桌面文件夹 %1 中建立快捷图标 !")
+                                                            .arg(Path("home2/plain/Desktop"))}));
+    }
+    qputenv("HOME", home);
+    if (configHome.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", configHome);
 }
 
 QTEST_MAIN(OutputCommandsTest)

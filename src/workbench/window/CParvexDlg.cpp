@@ -11,9 +11,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QShowEvent>
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QStyle>
+#include <QWindow>
 
 #include "app/AppFolders.h"
 #include "app/AppResources.h"
@@ -22,6 +26,7 @@
 #include "app/Dlg_About.h"
 #include "app/ProgramVersion.h"
 #include "app/DialogUnits.h"
+#include "app/Localisation.h"
 #include "app/Prompts.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
@@ -43,6 +48,7 @@ namespace {
 const QString WINDOW_TITLE_FORMAT = QStringLiteral("Trevak软件---线材下料优化（64位） V%1");
 
 const QString TABLE_TIP = QStringLiteral("双击表内各行修改\n双击空白处增加\n按DEL键删除");
+const QString SHORTCUT_FAILED_MESSAGE = QStringLiteral("无法在桌面文件夹 %1 中建立快捷图标 !");
 const QString SAVE_FAILED_MESSAGE =
     QStringLiteral("设置文件 %1 无法写入，本次输入的数据和参数未能保存 !\n\n上次保存的设置文件保持不变。");
 
@@ -52,6 +58,9 @@ const QStringList KIND_ITEMS = {
 };
 
 constexpr int SPEED_LEVEL_MAX = 5;
+
+// The border a window system draws around a window, assumed before it is known.
+constexpr int WINDOW_BORDER_ALLOWANCE = 4;
 
 // Group boxes are drawn plainly (a thin etched frame, no platform theme) with
 // red captions.
@@ -91,14 +100,19 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("CParvexDlg"));
     InitAppResources();
     setFont(DialogFont());
+    // The designed size; a smaller screen gets a smaller window and a larger
+    // window gives its room to the tables (WindowLayout), hence a maximise box.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(DluToPixelsX(697), DluToPixelsY(479));
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    resize(DluToPixelsX(697), DluToPixelsY(479));
     setWindowIcon(AppIcon());
-    setStyleSheet(QStringLiteral("QToolTip { color: rgb(0, 64, 64); }"));
+    InstallProgramStyle();  // the tooltips' timing
+    setStyleSheet(ToolTipStyleSheet());
 
     CreateControls();
     CreateColumns();
+    m_layout.Record(this, m_cutTable, m_stockTable, m_resultTable, {m_progress});
+    setMinimumSize(m_layout.MinimumSize());
     ConnectCommands();
     InstallKeyFilter();
 
@@ -242,8 +256,8 @@ void CParvexDlg::CreateControls()
     m_closeButton = AddButton(QStringLiteral("关 闭"), 606, 454, 71, 14, "closeButton", CommandIcon::Close);
     m_closeButton->setDefault(true);
 
-    m_cutTable->setToolTip(TABLE_TIP);
-    m_stockTable->setToolTip(TABLE_TIP);
+    m_cutTable->setToolTip(TipText(TABLE_TIP));
+    m_stockTable->setToolTip(TipText(TABLE_TIP));
 
     // Inside the result table, not a control of the window: shown in place
     // of a plan that no longer matches the data.
@@ -495,6 +509,51 @@ bool CParvexDlg::CloseWindow(bool stayOnBadField)
     return true;
 }
 
+void CParvexDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    m_layout.Apply(size());
+}
+
+void CParvexDlg::showEvent(QShowEvent* event)
+{
+    if (!m_fitted && !event->spontaneous()) {
+        m_fitted = true;
+        FitToScreen();
+    }
+    QDialog::showEvent(event);
+}
+
+void CParvexDlg::FitToScreen()
+{
+    const QScreen* shown = screen();
+    if (!shown)
+        return;
+    const QRect area = shown->availableGeometry();
+    // The frame the window system adds; before the window is first mapped it
+    // is not known, so a title bar and a thin border are assumed.
+    QMargins frame;
+    if (windowHandle())
+        frame = windowHandle()->frameMargins();
+    if (frame.isNull()) {
+        const int border = WINDOW_BORDER_ALLOWANCE;
+        frame = QMargins(border, border + style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), border,
+                         border);
+    }
+    const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
+    const QSize wanted = m_layout.SizeFor(room);
+    if (wanted != size())
+        resize(wanted);
+    // Keep the whole frame inside the area where it fits.
+    QRect outer(pos(), QSize(wanted.width() + frame.left() + frame.right(),
+                             wanted.height() + frame.top() + frame.bottom()));
+    if (!area.contains(outer)) {
+        outer.moveLeft(std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())));
+        outer.moveTop(std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+        move(outer.topLeft());
+    }
+}
+
 void CParvexDlg::closeEvent(QCloseEvent* event)
 {
     if (!m_closed)
@@ -528,16 +587,18 @@ bool CParvexDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CParvexDlg::OnShortcutCommand()
 {
-    CreateDesktopShortcut();
-    // Hidden whatever happened; the next start shows it again when no
-    // shortcut could be made.
-    m_shortcutButton->hide();
+    // The button stays while no shortcut could be made, so that the user can
+    // try again once the reason is mended.
+    if (CreateDesktopShortcut())
+        m_shortcutButton->hide();
+    else
+        AppPrompts().Message(SHORTCUT_FAILED_MESSAGE.arg(QString::fromStdString(DesktopFolder())), this);
 }
 
 void CParvexDlg::OnHelpCommand()
 {
-    // Nothing is reported when the document or a program to show it is missing.
-    AppShell().OpenPath(QString::fromStdString(HelpDocumentPath()));
+    // A missing document, or one that nothing can show, is reported.
+    AppShell().OpenHelpDocument(QString::fromStdString(HelpDocumentPath()), this);
 }
 
 void CParvexDlg::OnAboutCommand()

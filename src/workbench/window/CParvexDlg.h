@@ -12,6 +12,7 @@
 #include "engine/Job.h"
 #include "workbench/InputLists.h"
 #include "workbench/SettingsFile.h"
+#include "workbench/window/WindowLayout.h"
 
 class CGradientProgressCtrl;
 class MyListCtrl;
@@ -93,6 +94,11 @@ public:
     void ShowMembers();
     // "结果输出" and "剩料输出".
     void EnableOutputButtons(bool enabled);
+    // Sizes the window for the available area of its screen: the designed
+    // size where it fits, else smaller (WindowLayout), and moves it so that
+    // its frame lies inside that area. Done when the window is first shown.
+    void FitToScreen();
+    const WindowLayout& Layout() const { return m_layout; }
 
     // --- Changes ------------------------------------------------------------
     // Every change a user makes to a list or a parameter ends here: a plan on
@@ -199,6 +205,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Esc never closes the window.
@@ -252,4 +260,6 @@ private:
     std::vector<QStringList> m_liveRows;
     std::chrono::steady_clock::time_point m_lastDispatch;
     std::chrono::steady_clock::time_point m_lastStep;
+    WindowLayout m_layout;
+    bool m_fitted = false;  // FitToScreen done at the first show
 };

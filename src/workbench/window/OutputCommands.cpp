@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "app/AppFolders.h"
+#include "app/DesktopOpener.h"
 #include "app/Prompts.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
@@ -26,7 +27,6 @@ namespace {
 
 const QString COMPUTE_FIRST_MESSAGE = QStringLiteral("请先计算 !");
 const QString WORKBOOK_NOT_SAVED_MESSAGE = QStringLiteral("电子表格无法保存到文件夹 %1 !");
-const QString WORKBOOK_NOT_OPENED_MESSAGE = QStringLiteral("电子表格已保存为 %1 ，\n\n但没有找到可以打开它的程序 !");
 
 const QString CANNOT_OPEN_MESSAGE = QStringLiteral("文件 %1 无法打开 !");
 
@@ -35,16 +35,16 @@ const QString STOCK_IMPORT_FILTER = QStringLiteral("原料文件 (*.txt;*.xls;*.
 const QString CUT_EXPORT_FILTER = QStringLiteral("下料文件 (*.xls)|*.xls|下料文件 (*.txt)|*.txt|");
 const QString STOCK_EXPORT_FILTER = QStringLiteral("原料文件 (*.xls)|*.xls|原料文件 (*.txt)|*.txt|");
 
-// A workbook handed to the user: saved in the report folder and opened. Says
+// A workbook handed to the user: saved in the workbook folder and opened. Says
 // what went wrong when it was not.
 void ReportWorkbookShown(QWidget* window, bool shown, const std::string& savedPath)
 {
     if (shown)
         return;
     if (savedPath.empty())
-        AppPrompts().Message(WORKBOOK_NOT_SAVED_MESSAGE.arg(QString::fromStdString(ReportFolder())), window);
+        AppPrompts().Message(WORKBOOK_NOT_SAVED_MESSAGE.arg(QString::fromStdString(WorkbookFolder())), window);
     else
-        AppPrompts().Message(WORKBOOK_NOT_OPENED_MESSAGE.arg(QString::fromStdString(savedPath)), window);
+        AppPrompts().Message(NotOpenedMessage(QString::fromStdString(savedPath)), window);
 }
 
 }  // namespace
