@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSlider>
 
 #include "app/AppFolders.h"
@@ -272,6 +273,7 @@ void CParvexDlg::ConnectCommands()
     connect(m_closeButton, &QPushButton::clicked, this, [this] { CloseWindow(true); });
     connect(m_outputButton, &QPushButton::clicked, this, [this] { OnOutputCommand(); });
     connect(m_leftoverButton, &QPushButton::clicked, this, [this] { OnLeftoverCommand(); });
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, [this] { OnPrintCommand(); });
     connect(m_shortcutButton, &QPushButton::clicked, this, [this] { OnShortcutCommand(); });
     connect(m_helpButton, &QPushButton::clicked, this, [this] { OnHelpCommand(); });
     connect(m_aboutButton, &QPushButton::clicked, this, [this] { OnAboutCommand(); });
