@@ -192,9 +192,16 @@ std::vector<bool> BarPainter::Draw(QPainter& painter, const QRectF& band, const 
         }
         painter.setPen(colour);
         DrawCentred(painter, text, style.labelFont, QPointF(centreX, labelY), m_labelSizes, m_labelMetrics);
-        if (withMark)
-            DrawCentred(painter, part.mark, style.markFont, QPointF(centreX, top + band.height() * 0.72), m_markSizes,
-                        m_markMetrics);
+        if (withMark) {
+            const qreal markY = top + band.height() * 0.72;
+            if (style.labelGround) {
+                const Size& mark = Measure(part.mark, m_markSizes, m_markMetrics);
+                const qreal w = mark.advance + style.padding;
+                const qreal h = mark.ink.height() + style.padding;
+                painter.fillRect(QRectF(centreX - w / 2, markY - h / 2, w, h), Qt::white);
+            }
+            DrawCentred(painter, part.mark, style.markFont, QPointF(centreX, markY), m_markSizes, m_markMetrics);
+        }
     }
     painter.setPen(black);
     return written;
