@@ -325,7 +325,8 @@ bool PaintCuttingSheet(QPagedPaintDevice& device, const CuttingSheet& sheet)
     return painter.end();
 }
 
-bool WriteCuttingSheetPdf(const CuttingSheet& sheet, const std::string& path, std::u16string& error)
+bool WriteCuttingSheetPdf(const CuttingSheet& sheet, const std::string& path, std::u16string& error,
+                          const QPageLayout* layout)
 {
     const QString family = SheetFontFamily();
     if (family.isEmpty()) {
@@ -337,7 +338,7 @@ bool WriteCuttingSheetPdf(const CuttingSheet& sheet, const std::string& path, st
     {
         QPdfWriter writer(&buffer);
         writer.setResolution(PDF_RESOLUTION);
-        writer.setPageLayout(SheetPageLayout(sheet.landscape));
+        writer.setPageLayout(layout ? *layout : SheetPageLayout(sheet.landscape));
         writer.setTitle(Q(sheet.title));
         writer.setCreator(QStringLiteral("Trevak线材下料优化"));
         if (!PaintCuttingSheet(writer, sheet)) {

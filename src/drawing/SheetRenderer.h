@@ -25,6 +25,8 @@ int SheetPageCount(const QPagedPaintDevice& device, const CuttingSheet& sheet);
 
 // Writes the sheet as a PDF file (path UTF-8): made in memory with the text
 // layer mended (Chinese reads as Chinese when copied or searched), then saved
-// in one step. Needs a QGuiApplication. Returns false with error set when no
-// font writes Chinese or the file could not be written.
-bool WriteCuttingSheetPdf(const CuttingSheet& sheet, const std::string& path, std::u16string& error);
+// in one step, on the pages of layout (SheetPageLayout without one). Needs a
+// QGuiApplication. Returns false with error set when no font writes Chinese
+// or the file could not be written.
+bool WriteCuttingSheetPdf(const CuttingSheet& sheet, const std::string& path, std::u16string& error,
+                          const QPageLayout* layout = nullptr);

@@ -85,6 +85,15 @@ void PrintPlanSheet(QWidget* window)
     printer.setDocName(QString::fromStdU16String(sheet.title));
     if (!AppPrompts().ChoosePrinter(window, printer))
         return;
+    // Printed to a PDF file: written as the PDF choice writes it, so that
+    // its text reads as Chinese too.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        std::u16string error;
+        const QPageLayout layout = printer.pageLayout();
+        if (!WriteCuttingSheetPdf(sheet, printer.outputFileName().toStdString(), error, &layout))
+            AppPrompts().Message(error, window);
+        return;
+    }
     if (!PaintCuttingSheet(printer, sheet))
         AppPrompts().Message(PRINT_FAILED_MESSAGE, window);
 }
