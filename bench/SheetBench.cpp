@@ -9,14 +9,13 @@
 
 #include <sys/resource.h>
 
+#include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
-
-#include <QGuiApplication>
 
 #include "drawing/SheetRenderer.h"
 #include "engine/ResultModel.h"
@@ -52,8 +51,7 @@ WireOptimize_Whole MadeUpPlan(int patterns)
         const int wanted = 2 + int(random() % 11);
         for (int i = 0; i < wanted; ++i) {
             const double length = 200 + 14.0 * double(random() % 200);
-            if (length + kerf > left)
-                break;
+            if (length + kerf > left) break;
             left -= length + kerf;
             if (!pattern.m_pieceLength.empty() && pattern.m_pieceLength.back() == length) {
                 ++pattern.m_pieceCount.back();
@@ -79,8 +77,7 @@ WireOptimize_Whole MadeUpPlan(int patterns)
         }
         group.m_patterns.push_back(pattern);
     }
-    for (WireOptimize& group : job.m_groups)
-        TotalGroup(group);
+    for (WireOptimize& group : job.m_groups) TotalGroup(group);
     TotalJob(job);
     BuildLeftoverList(job);
     job.m_markSpec.push_back(job.m_groups[0].m_spec);
@@ -100,8 +97,7 @@ int main(int argc, char** argv)
         else if (option == "--out")
             out = argv[i + 1];
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
 
     const WireOptimize_Whole job = MadeUpPlan(patterns);

@@ -1,8 +1,7 @@
 #include "cli/PdfReport.h"
 
-#include <memory>
-
 #include <QGuiApplication>
+#include <memory>
 
 #include "drawing/SheetRenderer.h"
 

@@ -1,9 +1,8 @@
 #include "drawing/BarRenderer.h"
 
-#include <cmath>
-
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 #include "engine/ResultText.h"
 #include "reports/PatternDrawing.h"
@@ -13,15 +12,11 @@ namespace {
 
 const QColor REMNANT_HATCH(110, 110, 110);
 
-QString ToQString(const std::u16string& text)
-{
-    return QString::fromStdU16String(text);
-}
+QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 void HatchRemnant(QPainter& painter, const QRectF& area, const BarStyle& style)
 {
-    if (area.width() <= 0 || area.height() <= 0 || style.hatchSpacing <= 0)
-        return;
+    if (area.width() <= 0 || area.height() <= 0 || style.hatchSpacing <= 0) return;
     painter.save();
     painter.setClipRect(area, Qt::IntersectClip);
     painter.setPen(QPen(REMNANT_HATCH, style.lineWidth));
@@ -38,10 +33,7 @@ void HatchRemnant(QPainter& painter, const QRectF& area, const BarStyle& style)
 
 }  // namespace
 
-QColor PaletteColour(uint32_t bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
+QColor PaletteColour(uint32_t bgr) { return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)); }
 
 std::vector<DrawnPart> PartsOnPixels(const WireCombine& pattern, int left, int right)
 {
@@ -61,8 +53,7 @@ std::vector<DrawnPart> PartsOnPixels(const WireCombine& pattern, int left, int r
         part.left = block.left;
         part.right = block.right;
         part.colourIndex = block.colourIndex;
-        if (t < pattern.m_pieceLength.size())
-            part.label = ToQString(LengthString(pattern.m_pieceLength[t]));
+        if (t < pattern.m_pieceLength.size()) part.label = ToQString(LengthString(pattern.m_pieceLength[t]));
         parts.push_back(part);
     }
     return parts;
@@ -99,20 +90,13 @@ const BarPainter::Size& BarPainter::Measure(const QString& text, QHash<QString, 
     return found.value();
 }
 
-const QRectF& BarPainter::Ink(const QString& text)
-{
-    return Measure(text, m_labelSizes, m_labelMetrics).ink;
-}
+const QRectF& BarPainter::Ink(const QString& text) { return Measure(text, m_labelSizes, m_labelMetrics).ink; }
 
-qreal BarPainter::Advance(const QString& text)
-{
-    return Measure(text, m_labelSizes, m_labelMetrics).advance;
-}
+qreal BarPainter::Advance(const QString& text) { return Measure(text, m_labelSizes, m_labelMetrics).advance; }
 
 bool BarPainter::LabelFits(const QString& label, qreal width, qreal height)
 {
-    if (label.isEmpty())
-        return false;
+    if (label.isEmpty()) return false;
     const Size& size = Measure(label, m_labelSizes, m_labelMetrics);
     return size.advance + 2 * m_style.padding <= width && size.ink.height() + 2 * m_style.padding <= height;
 }
@@ -139,46 +123,41 @@ std::vector<bool> BarPainter::Draw(QPainter& painter, const QRectF& band, const 
     for (const DrawnPart& part : parts) {
         const QRectF area(part.left, top, part.right - part.left, band.height());
         switch (part.kind) {
-        case BarPartKind::Piece:
-            painter.fillRect(area, PaletteColour(SegmentColour(part.colourIndex)));
-            break;
-        case BarPartKind::Kerf: {
-            const qreal width = std::max(area.width(), style.minimumKerf);
-            painter.fillRect(QRectF(part.left, top, width, band.height()), Qt::black);
-            break;
-        }
-        case BarPartKind::Remnant:
-            painter.fillRect(area, Qt::white);
-            if (style.hatchRemnant)
-                HatchRemnant(painter, area, style);
-            break;
+            case BarPartKind::Piece:
+                painter.fillRect(area, PaletteColour(SegmentColour(part.colourIndex)));
+                break;
+            case BarPartKind::Kerf: {
+                const qreal width = std::max(area.width(), style.minimumKerf);
+                painter.fillRect(QRectF(part.left, top, width, band.height()), Qt::black);
+                break;
+            }
+            case BarPartKind::Remnant:
+                painter.fillRect(area, Qt::white);
+                if (style.hatchRemnant) HatchRemnant(painter, area, style);
+                break;
         }
     }
     painter.setPen(black);
     for (const DrawnPart& part : parts) {
-        if (part.kind != BarPartKind::Piece)
-            continue;
+        if (part.kind != BarPartKind::Piece) continue;
         painter.drawLine(QPointF(part.left, top), QPointF(part.left, lineBottom));
         painter.drawLine(QPointF(part.right, top), QPointF(part.right, lineBottom));
     }
 
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const DrawnPart& part = parts[i];
-        if (part.kind == BarPartKind::Kerf)
-            continue;
+        if (part.kind == BarPartKind::Kerf) continue;
         const QString text = part.kind == BarPartKind::Remnant ? style.remnantPrefix + part.label : part.label;
         // The room inside the part, within its lines.
         const qreal width = part.right - part.left - 1;
-        if (!LabelFits(text, width, band.height()))
-            continue;
+        if (!LabelFits(text, width, band.height())) continue;
         written[i] = true;
         const Size& size = Measure(text, m_labelSizes, m_labelMetrics);
         const bool withMark =
             part.kind == BarPartKind::Piece && !part.mark.isEmpty() &&
             size.ink.height() + 2 * style.padding <= band.height() / 2 &&
             Measure(part.mark, m_markSizes, m_markMetrics).advance + 2 * style.padding <= width &&
-            Measure(part.mark, m_markSizes, m_markMetrics).ink.height() + 2 * style.padding <=
-                band.height() / 2;
+            Measure(part.mark, m_markSizes, m_markMetrics).ink.height() + 2 * style.padding <= band.height() / 2;
         const qreal centreX = (part.left + part.right) / 2;
         const qreal labelY = withMark ? top + band.height() * 0.3 : band.center().y();
         QColor colour = Qt::black;

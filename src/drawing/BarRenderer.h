@@ -1,13 +1,12 @@
 #pragma once
 
-#include <vector>
-
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QRectF>
 #include <QString>
+#include <vector>
 
 #include "engine/Job.h"
 #include "reports/CuttingSheet.h"
@@ -32,8 +31,8 @@ struct DrawnPart {
 struct BarStyle {
     QFont labelFont;
     QFont markFont;
-    qreal padding = 1;      // kept free between a label and its part's edges
-    qreal lineWidth = 0;    // the black lines between parts; 0 is one device pixel
+    qreal padding = 1;    // kept free between a label and its part's edges
+    qreal lineWidth = 0;  // the black lines between parts; 0 is one device pixel
     // Integer pixels: a line ends one unit above the band's bottom, as a
     // filled rectangle's last row of pixels does.
     bool pixelGrid = false;

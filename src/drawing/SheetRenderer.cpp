@@ -1,9 +1,5 @@
 #include "drawing/SheetRenderer.h"
 
-#include <algorithm>
-#include <memory>
-#include <vector>
-
 #include <QBuffer>
 #include <QFontMetricsF>
 #include <QHash>
@@ -11,6 +7,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "drawing/BarRenderer.h"
 #include "drawing/PdfText.h"
@@ -36,10 +35,7 @@ const double BAR_TOP_MM = 1.5;
 const double BAR_MM = 6;
 const double MARKED_BAR_MM = 9;
 
-QString Q(const std::u16string& text)
-{
-    return QString::fromStdU16String(text);
-}
+QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 // Everything a page is painted with: the painter, the unit conversion and the fonts.
 class SheetPainter {
@@ -48,12 +44,12 @@ public:
         : m_painter(painter), m_sheet(sheet), m_k(unitsPerMm), m_bodyWidth(bodyWidth)
     {
         const QString family = SheetFontFamily();
-        AddFont(family, 14, true);   // FONT_TITLE
-        AddFont(family, 11, true);   // FONT_SPEC
-        AddFont(family, 8.5, false); // FONT_TEXT
-        AddFont(family, 8.5, true);  // FONT_BOLD
-        AddFont(family, 9, false);   // FONT_NUMBER
-        AddFont(family, 7, false);   // FONT_SMALL
+        AddFont(family, 14, true);    // FONT_TITLE
+        AddFont(family, 11, true);    // FONT_SPEC
+        AddFont(family, 8.5, false);  // FONT_TEXT
+        AddFont(family, 8.5, true);   // FONT_BOLD
+        AddFont(family, 9, false);    // FONT_NUMBER
+        AddFont(family, 7, false);    // FONT_SMALL
         BarStyle style;
         style.labelFont = Font(family, 7.5, false);
         style.markFont = Font(family, 6.5, false);
@@ -71,8 +67,7 @@ public:
 
     void PaintPage(const SheetPage& page, int number, int pages, qreal bodyHeight)
     {
-        for (const SheetItem& item : page.items)
-            PaintItem(item, page);
+        for (const SheetItem& item : page.items) PaintItem(item, page);
         Footer(number, pages, bodyHeight);
     }
 
@@ -104,8 +99,7 @@ private:
         const QFontMetricsF& metrics = m_metrics[std::size_t(font)];
         QHash<QString, qreal>& advances = m_advances[std::size_t(font)];
         auto found = advances.find(text);
-        if (found == advances.end())
-            found = advances.insert(text, metrics.horizontalAdvance(text));
+        if (found == advances.end()) found = advances.insert(text, metrics.horizontalAdvance(text));
         qreal x = box.left();
         if (flags & Qt::AlignRight)
             x = box.right() - found.value();
@@ -122,26 +116,26 @@ private:
     void PaintItem(const SheetItem& item, const SheetPage& page)
     {
         switch (item.kind) {
-        case SheetItemKind::Title:
-            Text(Box(0, item.top, WidthMm(), SHEET_TITLE_MM - 3), Qt::AlignLeft | Qt::AlignVCenter, Q(m_sheet.title),
-                 FONT_TITLE);
-            Text(Box(0, item.top, WidthMm(), SHEET_TITLE_MM - 3), Qt::AlignRight | Qt::AlignVCenter,
-                 QStringLiteral("日期 ") + Q(m_sheet.madeAt), FONT_TEXT);
-            Rule(item.top + SHEET_TITLE_MM - 2.5, Mm(0.3), Qt::black);
-            break;
-        case SheetItemKind::SectionHeader:
-        case SheetItemKind::SectionResumed:
-            SectionHeader(item);
-            break;
-        case SheetItemKind::BarRow:
-            BarRow(m_sheet.sections[item.section].rows[item.row], item, page);
-            break;
-        case SheetItemKind::TableTitle:
-        case SheetItemKind::TableResumed:
-        case SheetItemKind::TableRow:
-        case SheetItemKind::TableTotals:
-            TableItem(item);
-            break;
+            case SheetItemKind::Title:
+                Text(Box(0, item.top, WidthMm(), SHEET_TITLE_MM - 3), Qt::AlignLeft | Qt::AlignVCenter,
+                     Q(m_sheet.title), FONT_TITLE);
+                Text(Box(0, item.top, WidthMm(), SHEET_TITLE_MM - 3), Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("日期 ") + Q(m_sheet.madeAt), FONT_TEXT);
+                Rule(item.top + SHEET_TITLE_MM - 2.5, Mm(0.3), Qt::black);
+                break;
+            case SheetItemKind::SectionHeader:
+            case SheetItemKind::SectionResumed:
+                SectionHeader(item);
+                break;
+            case SheetItemKind::BarRow:
+                BarRow(m_sheet.sections[item.section].rows[item.row], item, page);
+                break;
+            case SheetItemKind::TableTitle:
+            case SheetItemKind::TableResumed:
+            case SheetItemKind::TableRow:
+            case SheetItemKind::TableTotals:
+                TableItem(item);
+                break;
         }
     }
 
@@ -160,8 +154,7 @@ private:
         const bool resumed = item.kind == SheetItemKind::SectionResumed;
         m_painter.fillRect(Box(0, y + 0.8, WidthMm(), SHEET_SPEC_LINE_MM - 1.6), SPEC_FILL);
         QString spec = QStringLiteral("规格  ") + Q(section.spec);
-        if (resumed)
-            spec += QStringLiteral("  (续)");
+        if (resumed) spec += QStringLiteral("  (续)");
         Text(Box(2, y, WidthMm() - 4, SHEET_SPEC_LINE_MM), Qt::AlignLeft | Qt::AlignVCenter, spec, FONT_SPEC);
         y += SHEET_SPEC_LINE_MM;
         if (!resumed) {
@@ -189,8 +182,8 @@ private:
         const int numberFont = row.markGroup ? FONT_SMALL : FONT_NUMBER;
         const QColor numberColour = row.markGroup ? SECOND_TEXT : QColor(Qt::black);
         const double lineHeight = 5;
-        Text(Box(0, centre - lineHeight / 2, SHEET_NUMBER_MM, lineHeight), Qt::AlignCenter, Q(row.number),
-             numberFont, numberColour);
+        Text(Box(0, centre - lineHeight / 2, SHEET_NUMBER_MM, lineHeight), Qt::AlignCenter, Q(row.number), numberFont,
+             numberColour);
         if (!row.markGroup)
             Text(Box(SHEET_NUMBER_MM, centre - lineHeight / 2, SHEET_LENGTH_MM, lineHeight), Qt::AlignCenter,
                  Q(LengthString(row.barLength)), FONT_NUMBER);
@@ -209,8 +202,7 @@ private:
             m_painter.drawRect(band);
         }
         QString below = Q(row.composition);
-        if (!row.figures.empty())
-            below += QStringLiteral("    ") + Q(row.figures);
+        if (!row.figures.empty()) below += QStringLiteral("    ") + Q(row.figures);
         Text(Box(SHEET_BAR_LEFT_MM, barTop + barHeight + 0.3, barWidthMm, 4), Qt::AlignLeft | Qt::AlignVCenter, below,
              FONT_SMALL, SECOND_TEXT);
         if (!row.markGroup) {
@@ -227,35 +219,32 @@ private:
         bool header = false;
         QColor fill = Qt::transparent;
         switch (item.kind) {
-        case SheetItemKind::TableTitle:
-            Text(Box(0, y + 3, WidthMm(), SHEET_TABLE_TITLE_MM - 3), Qt::AlignLeft | Qt::AlignVCenter, Q(table.title),
-                 FONT_SPEC);
-            y += SHEET_TABLE_TITLE_MM;
-            [[fallthrough]];
-        case SheetItemKind::TableResumed:
-            cells = &table.header;
-            header = true;
-            fill = HEADER_FILL;
-            break;
-        case SheetItemKind::TableRow:
-            cells = &table.rows[item.row];
-            if (item.row % 2 == 1)
-                fill = BAND_FILL;
-            break;
-        case SheetItemKind::TableTotals:
-            cells = &table.totals;
-            header = true;
-            fill = HEADER_FILL;
-            break;
-        default:
-            return;
+            case SheetItemKind::TableTitle:
+                Text(Box(0, y + 3, WidthMm(), SHEET_TABLE_TITLE_MM - 3), Qt::AlignLeft | Qt::AlignVCenter,
+                     Q(table.title), FONT_SPEC);
+                y += SHEET_TABLE_TITLE_MM;
+                [[fallthrough]];
+            case SheetItemKind::TableResumed:
+                cells = &table.header;
+                header = true;
+                fill = HEADER_FILL;
+                break;
+            case SheetItemKind::TableRow:
+                cells = &table.rows[item.row];
+                if (item.row % 2 == 1) fill = BAND_FILL;
+                break;
+            case SheetItemKind::TableTotals:
+                cells = &table.totals;
+                header = true;
+                fill = HEADER_FILL;
+                break;
+            default:
+                return;
         }
         double x = 0;
         double total = 0;
-        for (double w : table.columnWidths)
-            total += w;
-        if (fill != Qt::transparent)
-            m_painter.fillRect(Box(0, y, total, SHEET_TABLE_ROW_MM), fill);
+        for (double w : table.columnWidths) total += w;
+        if (fill != Qt::transparent) m_painter.fillRect(Box(0, y, total, SHEET_TABLE_ROW_MM), fill);
         for (std::size_t c = 0; c < table.columnWidths.size() && c < cells->size(); ++c) {
             Text(Box(x, y, table.columnWidths[c], SHEET_TABLE_ROW_MM), Qt::AlignCenter, Q((*cells)[c]),
                  header ? FONT_BOLD : FONT_TEXT);
@@ -313,13 +302,11 @@ bool PaintCuttingSheet(QPagedPaintDevice& device, const CuttingSheet& sheet)
     const QSizeF body = BodyMm(device);
     const std::vector<SheetPage> pages = PaginateSheet(sheet, body.height());
     QPainter painter;
-    if (!painter.begin(&device))
-        return false;
+    if (!painter.begin(&device)) return false;
     const qreal k = device.logicalDpiY() / 25.4;
     SheetPainter sheetPainter(painter, sheet, k, body.width() * k);
     for (std::size_t p = 0; p < pages.size(); ++p) {
-        if (p > 0)
-            device.newPage();
+        if (p > 0) device.newPage();
         sheetPainter.PaintPage(pages[p], int(p + 1), int(pages.size()), body.height() * k);
     }
     return painter.end();
@@ -333,7 +320,14 @@ bool WriteCuttingSheetPdf(const CuttingSheet& sheet, const std::string& path, st
         error = u"没有找到可以书写中文的字体 !";
         return false;
     }
-    QBuffer buffer;
+    // Room for the whole file from the start (about 1.6 kB a bar), so that
+    // the writer's many small writes never move it.
+    QByteArray bytes;
+    std::size_t bars = 0;
+    for (const SheetSection& section : sheet.sections)
+        bars += section.rows.size();
+    bytes.reserve(qsizetype(std::min<std::size_t>(64 << 20, (1 << 20) + bars * 1600)));
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
@@ -347,7 +341,7 @@ bool WriteCuttingSheetPdf(const CuttingSheet& sheet, const std::string& path, st
         }
     }
     buffer.close();
-    QByteArray pdf = buffer.data();
+    QByteArray& pdf = bytes;
     QFont bold(family);
     bold.setBold(true);
     FixTextLayer(pdf, RadicalsSharingGlyphs({QFont(family), bold}));

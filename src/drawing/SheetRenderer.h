@@ -1,8 +1,7 @@
 #pragma once
 
-#include <string>
-
 #include <QPageLayout>
+#include <string>
 
 #include "reports/CuttingSheet.h"
 

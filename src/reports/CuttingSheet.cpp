@@ -36,11 +36,9 @@ std::u16string CompositionText(const std::vector<double>& lengths, const std::ve
     std::u16string text;
     const std::size_t entries = std::min(lengths.size(), counts.size());
     for (std::size_t t = 0; t < entries; ++t) {
-        if (t > 0)
-            text += u" + ";
+        if (t > 0) text += u" + ";
         text += LengthString(lengths[t]) + u" × " + CountString(counts[t]);
-        if (t < marks.size() && !marks[t].empty())
-            text += u" " + marks[t];
+        if (t < marks.size() && !marks[t].empty()) text += u" " + marks[t];
     }
     return text;
 }
@@ -71,8 +69,7 @@ SheetSection Section(const WireOptimize_Whole& job, const WireOptimize& group, c
     SheetSection section;
     section.spec = group.m_spec;
     double remnant = 0;
-    for (const WireCombine& pattern : group.m_patterns)
-        remnant += double(pattern.m_barCount) * pattern.m_remnant;
+    for (const WireCombine& pattern : group.m_patterns) remnant += double(pattern.m_barCount) * pattern.m_remnant;
     section.headerLines.push_back(u"日期 " + madeAt + GAP + u"剔除料头 " + LengthString(job.m_trimLength) + GAP +
                                   u"切割缝宽 " + LengthString(job.m_kerfWidth) + GAP + u"长度种类 " +
                                   KindsText(job.m_maxLengthKinds) + GAP + u"优化等级 " +
@@ -98,8 +95,7 @@ SheetSection Section(const WireOptimize_Whole& job, const WireOptimize& group, c
         }
         section.rows.push_back(
             PatternRow(number, group, pattern, {}, pattern.m_pieceLength, pattern.m_pieceCount, registry));
-        if (records.size() < 2)
-            continue;
+        if (records.size() < 2) continue;
         for (std::size_t g = 0; g < records.size(); ++g) {
             const WireCombine_Mark& record = records[g];
             SheetBarRow row;
@@ -129,15 +125,18 @@ SheetTable StockTable(const WireOptimize_Whole& job)
             std::min({group.m_usedLength.size(), group.m_usedBars.size(), group.m_usedPieceLength.size()});
         for (std::size_t u = 0; u < used; ++u) {
             const int64_t bars = group.m_usedBars[u];
-            if (bars <= 0)
-                continue;
+            if (bars <= 0) continue;
             const double total = double(bars) * group.m_usedLength[u];
             table.rows.push_back({CountString(++number), group.m_spec, LengthString(group.m_usedLength[u]),
                                   CountString(bars), LengthString(total),
                                   PercentText(total > 0 ? group.m_usedPieceLength[u] / total : 0)});
         }
     }
-    table.totals = {u"", u"汇 总", u"", CountString(job.m_totalBars), LengthString(job.m_totalLength),
+    table.totals = {u"",
+                    u"汇 总",
+                    u"",
+                    CountString(job.m_totalBars),
+                    LengthString(job.m_totalLength),
                     PercentText(job.m_utilisation)};
     return table;
 }
@@ -155,21 +154,18 @@ SheetTable LeftoverTable(const WireOptimize_Whole& job, double minimumLength)
     double total = 0;
     for (std::size_t i = 0; i < entries; ++i) {
         const double length = job.m_leftoverLength[i];
-        if (length < minimumLength)
-            continue;
+        if (length < minimumLength) continue;
         const int64_t quantity = job.m_leftoverQuantity[i];
         if (quantity <= 0) {
-            table.rows.push_back(
-                {CountString(++number), job.m_leftoverSpec[i], LengthString(length), u"不限", u"---"});
+            table.rows.push_back({CountString(++number), job.m_leftoverSpec[i], LengthString(length), u"不限", u"---"});
             continue;
         }
         bars += quantity;
         total += double(quantity) * length;
-        table.rows.push_back({CountString(++number), job.m_leftoverSpec[i], LengthString(length),
-                              CountString(quantity), LengthString(double(quantity) * length)});
+        table.rows.push_back({CountString(++number), job.m_leftoverSpec[i], LengthString(length), CountString(quantity),
+                              LengthString(double(quantity) * length)});
     }
-    if (bars > 0)
-        table.totals = {u"", u"汇 总", u"", CountString(bars), LengthString(total)};
+    if (bars > 0) table.totals = {u"", u"汇 总", u"", CountString(bars), LengthString(total)};
     return table;
 }
 
@@ -180,14 +176,11 @@ bool NeedsLandscape(const CuttingSheet& sheet)
     const double width = SheetBodyWidth(false) - SHEET_BAR_LEFT_MM - SHEET_BAR_RIGHT_MARGIN_MM;
     for (const SheetSection& section : sheet.sections) {
         double longest = 0;
-        for (const SheetBarRow& row : section.rows)
-            longest = std::max(longest, row.barLength);
-        if (!(longest > 0))
-            continue;
+        for (const SheetBarRow& row : section.rows) longest = std::max(longest, row.barLength);
+        if (!(longest > 0)) continue;
         for (const SheetBarRow& row : section.rows) {
             for (const BarPart& part : row.parts) {
-                if (part.kind == BarPartKind::Piece && part.length / longest * width < SHEET_LABEL_ROOM_MM)
-                    return true;
+                if (part.kind == BarPartKind::Piece && part.length / longest * width < SHEET_LABEL_ROOM_MM) return true;
             }
         }
     }
@@ -205,11 +198,9 @@ public:
     // starts with resume when that is given.
     void MakeRoom(double height, const SheetItem* resume)
     {
-        if (m_pages.back().items.empty() || m_y + height <= m_bodyHeight + EPSILON_MM)
-            return;
+        if (m_pages.back().items.empty() || m_y + height <= m_bodyHeight + EPSILON_MM) return;
         NewPage();
-        if (resume)
-            Put(*resume);
+        if (resume) Put(*resume);
     }
 
     void Put(SheetItem item)
@@ -220,8 +211,7 @@ public:
         SheetPage& page = m_pages.back();
         if (item.kind == SheetItemKind::BarRow) {
             const double length = m_sheet.sections[item.section].rows[item.row].barLength;
-            if (length > page.longestBar)
-                page.longestBar = length;
+            if (length > page.longestBar) page.longestBar = length;
         }
         page.items.push_back(item);
     }
@@ -255,8 +245,7 @@ void PlaceTable(Pager& pager, const SheetTable& table, std::size_t index)
     const SheetItem title = Item(SheetItemKind::TableTitle, index);
     const SheetItem resumed = Item(SheetItemKind::TableResumed, index);
     double first = pager.Height(title);
-    if (!table.rows.empty())
-        first += pager.Height(Item(SheetItemKind::TableRow, index, 0));
+    if (!table.rows.empty()) first += pager.Height(Item(SheetItemKind::TableRow, index, 0));
     pager.MakeRoom(first, nullptr);
     pager.Put(title);
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
@@ -278,8 +267,7 @@ std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<d
                               SegmentColourRegistry& registry)
 {
     std::vector<BarPart> parts;
-    if (!(barLength > 0))
-        return parts;
+    if (!(barLength > 0)) return parts;
     const double cut = std::isfinite(kerf) && kerf > 0 ? kerf : 0;
     const MyString noSpec;
     double x = 0;
@@ -287,14 +275,12 @@ std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<d
     const std::size_t entries = std::min(lengths.size(), counts.size());
     for (std::size_t t = 0; t < entries; ++t) {
         const double length = lengths[t];
-        if (!std::isfinite(length))
-            break;
+        if (!std::isfinite(length)) break;
         const int colour = registry.IndexOf(length, noSpec);
         const std::u16string label = LengthString(length);
         const MyString mark = t < marks.size() ? marks[t] : MyString();
         for (int64_t n = 0; n < counts[t]; ++n) {
-            if (walked++ >= SEGMENT_PIECE_LIMIT)
-                return parts;
+            if (walked++ >= SEGMENT_PIECE_LIMIT) return parts;
             parts.push_back(BarPart{BarPartKind::Piece, x, length, colour, label, mark});
             x += length;
             parts.push_back(BarPart{BarPartKind::Kerf, x, cut, 0, {}, {}});
@@ -333,21 +319,21 @@ double SheetBodyHeight(bool landscape)
 double SheetItemHeight(const CuttingSheet& sheet, const SheetItem& item)
 {
     switch (item.kind) {
-    case SheetItemKind::Title:
-        return SHEET_TITLE_MM;
-    case SheetItemKind::SectionHeader:
-        return SHEET_SPEC_LINE_MM + double(sheet.sections[item.section].headerLines.size()) * SHEET_HEADER_LINE_MM +
-               SHEET_COLUMN_HEADER_MM;
-    case SheetItemKind::SectionResumed:
-        return SHEET_SPEC_LINE_MM + SHEET_COLUMN_HEADER_MM;
-    case SheetItemKind::BarRow:
-        return sheet.sections[item.section].rows[item.row].withMarks ? SHEET_MARKED_ROW_MM : SHEET_ROW_MM;
-    case SheetItemKind::TableTitle:
-        return SHEET_TABLE_TITLE_MM + SHEET_TABLE_ROW_MM;
-    case SheetItemKind::TableResumed:
-    case SheetItemKind::TableRow:
-    case SheetItemKind::TableTotals:
-        return SHEET_TABLE_ROW_MM;
+        case SheetItemKind::Title:
+            return SHEET_TITLE_MM;
+        case SheetItemKind::SectionHeader:
+            return SHEET_SPEC_LINE_MM + double(sheet.sections[item.section].headerLines.size()) * SHEET_HEADER_LINE_MM +
+                   SHEET_COLUMN_HEADER_MM;
+        case SheetItemKind::SectionResumed:
+            return SHEET_SPEC_LINE_MM + SHEET_COLUMN_HEADER_MM;
+        case SheetItemKind::BarRow:
+            return sheet.sections[item.section].rows[item.row].withMarks ? SHEET_MARKED_ROW_MM : SHEET_ROW_MM;
+        case SheetItemKind::TableTitle:
+            return SHEET_TABLE_TITLE_MM + SHEET_TABLE_ROW_MM;
+        case SheetItemKind::TableResumed:
+        case SheetItemKind::TableRow:
+        case SheetItemKind::TableTotals:
+            return SHEET_TABLE_ROW_MM;
     }
     return 0;
 }

@@ -24,9 +24,9 @@ struct BarPart {
     BarPartKind kind = BarPartKind::Piece;
     double start = 0;
     double length = 0;
-    int colourIndex = 0;    // pieces: palette entry of SegmentColour
-    std::u16string label;   // pieces and remnant: the length as text
-    std::u16string mark;    // pieces: the piece's mark, empty when it has none
+    int colourIndex = 0;   // pieces: palette entry of SegmentColour
+    std::u16string label;  // pieces and remnant: the length as text
+    std::u16string mark;   // pieces: the piece's mark, empty when it has none
 };
 
 // The parts of one bar as it is cut: every piece in order, each followed by a
@@ -86,9 +86,9 @@ struct CuttingSheet {
 
 // What the sheet shows besides the result model.
 struct SheetSettings {
-    std::time_t madeAt = 0;         // printed as local time
-    int32_t speedLevel = 0;         // the level the plan was computed at
-    double minimumLeftover = 100;   // shorter leftovers are not listed
+    std::time_t madeAt = 0;        // printed as local time
+    int32_t speedLevel = 0;        // the level the plan was computed at
+    double minimumLeftover = 100;  // shorter leftovers are not listed
 };
 
 // The sheet of a planned job: one section per specification group with its
@@ -134,12 +134,12 @@ double SheetBodyWidth(bool landscape);
 double SheetBodyHeight(bool landscape);
 
 enum class SheetItemKind {
-    Title,          // the document's title line (first page)
-    SectionHeader,  // a specification's header lines and the column header
-    SectionResumed, // the specification and column header again on a following page
+    Title,           // the document's title line (first page)
+    SectionHeader,   // a specification's header lines and the column header
+    SectionResumed,  // the specification and column header again on a following page
     BarRow,
-    TableTitle,     // a table's title and its column header
-    TableResumed,   // the column header again on a following page
+    TableTitle,    // a table's title and its column header
+    TableResumed,  // the column header again on a following page
     TableRow,
     TableTotals,
 };

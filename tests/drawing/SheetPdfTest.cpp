@@ -2,17 +2,16 @@
 // pdftoppm: the text of every pattern in order, pages, the drawing to scale,
 // marks, texts outside code page 936, and the command line's report.
 
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
-
-#include <QColor>
-#include <QImage>
-
-#include <gtest/gtest.h>
 
 #include "drawing/BarRenderer.h"
 #include "drawing/SheetRenderer.h"
@@ -28,10 +27,7 @@
 
 namespace {
 
-std::string U8(const std::u16string& text)
-{
-    return Utf16ToUtf8(text);
-}
+std::string U8(const std::u16string& text) { return Utf16ToUtf8(text); }
 
 SheetSettings Settings(int level = 1)
 {
@@ -68,18 +64,14 @@ WireOptimize_Whole Patterns(int n)
     WireOptimize group;
     group.m_spec = u"P";
     group.m_kerfWidth = 3;
-    for (int i = 0; i < n; ++i)
-        group.m_patterns.push_back(Pattern(6000, 1 + i % 7, 0, 0, {500}, {1 + i % 10}));
+    for (int i = 0; i < n; ++i) group.m_patterns.push_back(Pattern(6000, 1 + i % 7, 0, 0, {500}, {1 + i % 10}));
     job.m_groups = {group};
     TotalGroup(job.m_groups[0]);
     TotalJob(job);
     return job;
 }
 
-bool IsDark(const QColor& c)
-{
-    return c.red() < 60 && c.green() < 60 && c.blue() < 60;
-}
+bool IsDark(const QColor& c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60; }
 
 }  // namespace
 
@@ -164,8 +156,8 @@ TEST(SheetPdfTest, SegmentWidthsFollowTheLengths)
     const double barLeft = SHEET_MARGIN_MM + SHEET_BAR_LEFT_MM;
     const double barWidth = SheetBodyWidth(false) - SHEET_BAR_LEFT_MM - SHEET_BAR_RIGHT_MARGIN_MM;
     ASSERT_DOUBLE_EQ(barWidth, 136);
-    const double barTop = SHEET_MARGIN_MM + SHEET_TITLE_MM + SHEET_SPEC_LINE_MM + 2 * SHEET_HEADER_LINE_MM +
-                          SHEET_COLUMN_HEADER_MM + 1.5;
+    const double barTop =
+        SHEET_MARGIN_MM + SHEET_TITLE_MM + SHEET_SPEC_LINE_MM + 2 * SHEET_HEADER_LINE_MM + SHEET_COLUMN_HEADER_MM + 1.5;
     // A row of pixels near the bar's top, clear of the labels in its middle.
     const int y = int(std::lround((barTop + 1.0) * px));
 
@@ -178,8 +170,7 @@ TEST(SheetPdfTest, SegmentWidthsFollowTheLengths)
     // Cuts after 3000, 4500 and 5250 of 6000, and both ends.
     const std::vector<double> expected = {0, 68, 102, 119, 136};
     ASSERT_EQ(dark.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_NEAR(dark[i], expected[i], 0.4) << "cut " << i;
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(dark[i], expected[i], 0.4) << "cut " << i;
 
     // The pieces in their palette colours (one registry for the group: entries
     // 0, 1, 2), the remnant white and hatched.
@@ -204,7 +195,8 @@ TEST(SheetPdfTest, MarksAppearOnMarkedPlans)
     group.m_spec = u"M";
     group.m_kerfWidth = 5;
     WireCombine pattern = Pattern(6000, 5, 0, 0, {2000}, {2});
-    pattern.m_markRecords = {Record(3, {2000}, {2}, {u"订单甲"}), Record(2, {2000, 2000}, {1, 1}, {u"订单甲", u"订单乙"})};
+    pattern.m_markRecords = {Record(3, {2000}, {2}, {u"订单甲"}),
+                             Record(2, {2000, 2000}, {1, 1}, {u"订单甲", u"订单乙"})};
     group.m_patterns.push_back(pattern);
     job.m_groups = {group};
     job.m_markSpec = {u"M"};
@@ -217,8 +209,9 @@ TEST(SheetPdfTest, MarksAppearOnMarkedPlans)
     EXPECT_LE(FindInOrder(words, {"1", "6000", "5", "2000", "2000"}, 0), words.size());
     EXPECT_LE(FindInOrder(words, {"1-1", "3", "2000", "订单甲", "2000", "订单甲", "2000", "×", "2", "订单甲"}, 0),
               words.size());
-    EXPECT_LE(FindInOrder(words, {"1-2", "2", "2000", "订单甲", "2000", "订单乙", "2000", "×", "1", "订单甲", "+",
-                                  "2000", "×", "1", "订单乙"},
+    EXPECT_LE(FindInOrder(words,
+                          {"1-2", "2", "2000", "订单甲", "2000", "订单乙", "2000", "×", "1", "订单甲", "+", "2000", "×",
+                           "1", "订单乙"},
                           0),
               words.size());
 }
@@ -245,16 +238,15 @@ TEST(SheetPdfTest, TextsBeyondCodePage936AndBracesRender)
     // that share their glyphs (U+2E80 to U+2FDF).
     EXPECT_NE(text.find("下料切割单"), std::string::npos);
     EXPECT_NE(text.find("原料长度"), std::string::npos);
-    for (char16_t c : Utf8ToUtf16(text))
-        EXPECT_FALSE(c >= 0x2E80 && c <= 0x2FDF) << "radical U+" << std::hex << int(c);
+    for (char16_t c : Utf8ToUtf16(text)) EXPECT_FALSE(c >= 0x2E80 && c <= 0x2FDF) << "radical U+" << std::hex << int(c);
 }
 
 TEST(SheetPdfTest, CommandLineWritesTheSameSheet)
 {
     TempFolder folder;
     const std::string cli = folder.File("cli.pdf");
-    const std::string command = std::string(TREVAK_CLI_PATH) + " plan --example --report pdf --out " + Quoted(cli) +
-                                " > /dev/null 2>&1";
+    const std::string command =
+        std::string(TREVAK_CLI_PATH) + " plan --example --report pdf --out " + Quoted(cli) + " > /dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     // In-process: the same plan at the command line's defaults (kerf 10,
     // level 1), made at another time.

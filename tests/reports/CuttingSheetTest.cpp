@@ -1,12 +1,12 @@
 // The cutting sheet's content and pages: bars measured along their length,
 // rows per pattern and mark group, headers, tables, pagination.
 
-#include <algorithm>
-#include <utility>
-#include <string>
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/ResultModel.h"
 #include "reports/CuttingSheet.h"
@@ -33,8 +33,7 @@ WireOptimize_Whole TwoGroupJob()
     b.m_kerfWidth = 10;
     b.m_patterns.push_back(Pattern(9000, 2, 0, 0, {4000}, {1}));
     job.m_groups = {a, b};
-    for (WireOptimize& group : job.m_groups)
-        TotalGroup(group);
+    for (WireOptimize& group : job.m_groups) TotalGroup(group);
     TotalJob(job);
     return job;
 }
@@ -52,8 +51,7 @@ std::vector<double> Starts(const std::vector<BarPart>& parts, BarPartKind kind)
 {
     std::vector<double> starts;
     for (const BarPart& part : parts) {
-        if (part.kind == kind)
-            starts.push_back(part.start);
+        if (part.kind == kind) starts.push_back(part.start);
     }
     return starts;
 }
@@ -64,8 +62,7 @@ WireOptimize_Whole ManyPatterns(int n)
     WireOptimize_Whole job;
     WireOptimize group;
     group.m_spec = u"C";
-    for (int i = 0; i < n; ++i)
-        group.m_patterns.push_back(Pattern(6000 + i, 1, 0, 0, {1000}, {5}));
+    for (int i = 0; i < n; ++i) group.m_patterns.push_back(Pattern(6000 + i, 1, 0, 0, {1000}, {5}));
     job.m_groups = {group};
     TotalGroup(job.m_groups[0]);
     TotalJob(job);
@@ -234,8 +231,7 @@ TEST(CuttingSheetTest, PagesHoldEveryRowOnceInOrder)
             ADD_FAILURE() << "page " << p + 1 << " starts without a header";
     }
     ASSERT_EQ(seen.size(), 120u);
-    for (std::size_t i = 0; i < seen.size(); ++i)
-        EXPECT_EQ(seen[i], std::make_pair(i / 60, i % 60));
+    for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], std::make_pair(i / 60, i % 60));
     EXPECT_EQ(pages[0].items[0].kind, SheetItemKind::Title);
 }
 

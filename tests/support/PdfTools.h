@@ -14,20 +14,15 @@ inline std::string CommandOutput(const std::string& command)
 {
     std::string output;
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return output;
+    if (!pipe) return output;
     char buffer[4096];
     std::size_t read = 0;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, read);
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
     pclose(pipe);
     return output;
 }
 
-inline std::string Quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
+inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 // The text of the PDF in the order it was written (UTF-8).
 inline std::string PdfText(const std::string& path)
@@ -40,8 +35,7 @@ inline int PdfPageCount(const std::string& path)
     std::istringstream info(CommandOutput(std::string(TREVAK_PDFINFO) + " " + Quoted(path) + " 2>/dev/null"));
     std::string line;
     while (std::getline(info, line)) {
-        if (line.rfind("Pages:", 0) == 0)
-            return std::stoi(line.substr(6));
+        if (line.rfind("Pages:", 0) == 0) return std::stoi(line.substr(6));
     }
     return -1;
 }
@@ -60,8 +54,7 @@ inline std::vector<std::string> Words(const std::string& text)
     std::vector<std::string> words;
     std::istringstream in(text);
     std::string word;
-    while (in >> word)
-        words.push_back(word);
+    while (in >> word) words.push_back(word);
     return words;
 }
 
@@ -72,10 +65,8 @@ inline std::size_t FindInOrder(const std::vector<std::string>& words, const std:
 {
     std::size_t at = from;
     for (const std::string& w : wanted) {
-        while (at < words.size() && words[at] != w)
-            ++at;
-        if (at == words.size())
-            return words.size() + 1;
+        while (at < words.size() && words[at] != w) ++at;
+        if (at == words.size()) return words.size() + 1;
         ++at;
     }
     return at;

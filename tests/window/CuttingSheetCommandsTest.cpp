@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cstdlib>
 
 #include "app/AppFolders.h"
@@ -34,10 +33,7 @@ Pic_Button* Button(QWidget* parent, const char* name)
     return button;
 }
 
-QString Text(const QString& pdf)
-{
-    return QString::fromStdString(PdfText(pdf.toStdString()));
-}
+QString Text(const QString& pdf) { return QString::fromStdString(PdfText(pdf.toStdString())); }
 
 // The sheet's text without the time it was made.
 QString WithoutTimes(QString text)
@@ -101,10 +97,7 @@ void CuttingSheetCommandsTest::init()
     g_outputOptions = OutputOptions();
 }
 
-void CuttingSheetCommandsTest::cleanup()
-{
-    QCOMPARE(DropPendingScripts(), 0);
-}
+void CuttingSheetCommandsTest::cleanup() { QCOMPARE(DropPendingScripts(), 0); }
 
 void CuttingSheetCommandsTest::Compute(CParvexDlg& window)
 {
@@ -133,9 +126,9 @@ void CuttingSheetCommandsTest::outputDialogOffersPdfAndPrint()
     for (const char* name : {"txtButton", "excelButton", "wordButton", "pdfButton", "printButton", "cancelButton"}) {
         const QRect geometry = Button(&dialog, name)->geometry();
         QVERIFY2(dialog.rect().contains(geometry), name);
-        for (const char* other : {"txtButton", "excelButton", "wordButton", "pdfButton", "printButton", "cancelButton"}) {
-            if (qstrcmp(name, other) != 0)
-                QVERIFY2(!geometry.intersects(Button(&dialog, other)->geometry()), name);
+        for (const char* other :
+             {"txtButton", "excelButton", "wordButton", "pdfButton", "printButton", "cancelButton"}) {
+            if (qstrcmp(name, other) != 0) QVERIFY2(!geometry.intersects(Button(&dialog, other)->geometry()), name);
         }
     }
     // Both have icons of their own in the resource file.

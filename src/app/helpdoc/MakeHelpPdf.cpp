@@ -446,14 +446,15 @@ int main(int argc, char** argv)
     QString markdown = QString::fromUtf8(source.readAll());
     const QString title = TakeTitle(markdown);
 
-    const QString family = ChooseChineseFamily({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
-                                         QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                                         QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")});
+    const QString family = ChooseChineseFamily(
+        {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"), QStringLiteral("Noto Serif CJK SC"),
+         QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")});
     if (family.isEmpty()) {
         Fail(QStringLiteral("no installed font writes Chinese (on Debian: apt-get install fonts-noto-cjk)"));
         return 1;
     }
-    QString monoFamily = ChooseChineseFamily({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("Sarasa Mono SC")});
+    QString monoFamily =
+        ChooseChineseFamily({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("Sarasa Mono SC")});
     if (monoFamily.isEmpty()) {
         monoFamily = family;
     }
