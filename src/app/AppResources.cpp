@@ -43,6 +43,8 @@ IconPair IconsFor(CommandIcon command)
     case CommandIcon::Text: name = "text"; break;
     case CommandIcon::Workbook: name = "workbook"; break;
     case CommandIcon::Document: name = "document"; break;
+    case CommandIcon::Pdf: name = "pdf"; break;
+    case CommandIcon::Print: name = "print"; break;
     }
     const QString base = QStringLiteral(":/trevak/") + QLatin1String(name);
     return IconPair{base + QStringLiteral("_hot.svg"), base + QStringLiteral(".svg")};

@@ -40,6 +40,8 @@ enum class CommandIcon {
     Text,      // output dialogs: Txt
     Workbook,  // output dialogs: Excel
     Document,  // output dialogs: Word
+    Pdf,       // 结果输出: PDF
+    Print,     // 结果输出: 打印
 };
 
 // ":/trevak/<name>_hot.svg" and ":/trevak/<name>.svg".

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 
 const QString PROGRAM_NAME = QStringLiteral("Trevak线材下料优化");
 
@@ -152,6 +154,12 @@ QString QtPrompts::SaveFileName(QWidget* parent, const QString& filter)
     return dialog.selectedFiles().front();
 }
 
+bool QtPrompts::ChoosePrinter(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 // ---- ScriptedPrompts ----
 
 void ScriptedPrompts::SetNextAnswer(PromptAnswer answer)
@@ -212,6 +220,25 @@ QString ScriptedPrompts::SaveFileName(QWidget*, const QString& filter)
     return NextFileName(Kind::SaveFile, filter);
 }
 
+void ScriptedPrompts::SetNextPrintFile(const QString& path)
+{
+    m_printFiles.push_back(path);
+}
+
+bool ScriptedPrompts::ChoosePrinter(QWidget*, QPrinter& printer)
+{
+    Shown shown;
+    shown.kind = Kind::Print;
+    if (!m_printFiles.empty()) {
+        shown.fileName = m_printFiles.front();
+        m_printFiles.pop_front();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(shown.fileName);
+    }
+    m_history.push_back(shown);
+    return !shown.fileName.isEmpty();
+}
+
 QStringList ScriptedPrompts::MessageTexts() const
 {
     QStringList texts;
@@ -227,6 +254,7 @@ void ScriptedPrompts::Clear()
 {
     m_answers.clear();
     m_fileNames.clear();
+    m_printFiles.clear();
     m_history.clear();
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/Messages.h"
 
+class QPrinter;
 class QWidget;
 
 // Every message box and file dialog of the program goes through one Prompts
@@ -38,6 +39,10 @@ public:
     virtual QString OpenFileName(QWidget* parent, const QString& filter) = 0;
     virtual QString SaveFileName(QWidget* parent, const QString& filter) = 0;
 
+    // The print dialog for printer, set up beforehand with the document's
+    // page layout; true when the user chose to print.
+    virtual bool ChoosePrinter(QWidget* parent, QPrinter& printer) = 0;
+
     // The usual message: program name as caption, warning icon, OK button.
     void Message(const QString& text, QWidget* parent = nullptr);
     void Message(const std::u16string& text, QWidget* parent = nullptr);
@@ -59,15 +64,17 @@ public:
                             PromptButtons buttons) override;
     QString OpenFileName(QWidget* parent, const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& filter) override;
+    bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
 };
 
 // Answers prompts from queues filled in advance and records every prompt.
 // Nothing is ever shown. With an empty answer queue a message box answers as
 // if closed by Esc: Ok for an OK box, Cancel when there is a Cancel button,
-// else No. With an empty file-name queue a file dialog is cancelled.
+// else No. With an empty file-name queue a file dialog is cancelled. A print
+// dialog prints to the next PDF file of its own queue, or is cancelled.
 class ScriptedPrompts : public Prompts {
 public:
-    enum class Kind { Message, OpenFile, SaveFile };
+    enum class Kind { Message, OpenFile, SaveFile, Print };
     struct Shown {
         Kind kind = Kind::Message;
         QString text;     // message text; empty for file dialogs
@@ -76,16 +83,19 @@ public:
         PromptButtons buttons = PromptButtons::Ok;
         QString filter;   // file dialogs: the filter as given
         PromptAnswer answer = PromptAnswer::Ok;  // message boxes: the answer given
-        QString fileName;                         // file dialogs: the name given
+        QString fileName;                         // file dialogs: the name given; print: the PDF file
     };
 
     void SetNextAnswer(PromptAnswer answer);
     void SetNextFileName(const QString& path);
+    // The next print dialog is accepted, the printer writing a PDF file to path.
+    void SetNextPrintFile(const QString& path);
 
     PromptAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString& caption, PromptIcon icon,
                             PromptButtons buttons) override;
     QString OpenFileName(QWidget* parent, const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& filter) override;
+    bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
 
     const std::vector<Shown>& History() const { return m_history; }
     // The texts of the message boxes shown so far, in order.
@@ -99,6 +109,7 @@ private:
 
     std::deque<PromptAnswer> m_answers;
     std::deque<QString> m_fileNames;
+    std::deque<QString> m_printFiles;
     std::vector<Shown> m_history;
 };
 

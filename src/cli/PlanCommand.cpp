@@ -1,6 +1,7 @@
 #include "cli/PlanCommand.h"
 
 #include <cmath>
+#include <ctime>
 
 #include "cli/CliCommon.h"
 #include "cli/JsonWriter.h"
@@ -25,11 +26,13 @@ struct PlanOptions {
     bool example = false;
     ParameterOptions parameters;
     bool json = false;
-    std::string reportKind;    // "txt" or "doc": the plan report
+    std::string reportKind;    // "txt", "doc", "xlsx" or "pdf": the plan report
     std::string leftoverKind;  // "txt" or "doc": the leftover report
     double minimumLeftover = DEFAULT_MINIMUM_LEFTOVER_LENGTH;
     std::string outFile;
 };
+
+CuttingSheetWriter g_cuttingSheetWriter = nullptr;
 
 class CollectMessages : public MessageSink {
 public:
@@ -40,7 +43,7 @@ public:
 const char* const USAGE =
     "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
     "                       [--trim X] [--kerf X] [--kinds N] [--level N] [--json]\n"
-    "                       [--report txt|doc|xlsx --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
+    "                       [--report txt|doc|xlsx|pdf --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
     "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
     "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
     "  --example        plan the built-in example job instead of files\n"
@@ -51,8 +54,8 @@ const char* const USAGE =
     "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
     "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
     "  --json           print the plan as JSON\n"
-    "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook)\n"
-    "                   to --out FILE\n"
+    "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook,\n"
+    "                   pdf: the cutting sheet, leftovers of at least --min X listed) to --out FILE\n"
     "  --leftover KIND  write the leftover report to --out FILE, leftovers of at least --min X (default 100)\n";
 
 bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, std::ostream& err)
@@ -81,8 +84,14 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
             std::string& kind = a == "--report" ? options.reportKind : options.leftoverKind;
             if (!reader.Value(kind))
                 return false;
-            if (kind != "txt" && kind != "doc" && kind != "xlsx") {
-                reader.Error() << a << " takes txt, doc or xlsx, not '" << kind << "'\n";
+            const bool pdf = kind == "pdf" && a == "--report";
+            if (kind != "txt" && kind != "doc" && kind != "xlsx" && !pdf) {
+                reader.Error() << a << (a == "--report" ? " takes txt, doc, xlsx or pdf" : " takes txt, doc or xlsx")
+                               << ", not '" << kind << "'\n";
+                return false;
+            }
+            if (pdf && !g_cuttingSheetWriter) {
+                reader.Error() << "the pdf report is not available in this build (it needs Qt)\n";
                 return false;
             }
         } else if (a == "--min") {
@@ -123,8 +132,8 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
                                                    : "--out needs --report or --leftover\n");
         return false;
     }
-    if (haveMinimum && options.leftoverKind.empty()) {
-        reader.Error() << "--min goes with --leftover\n";
+    if (haveMinimum && options.leftoverKind.empty() && options.reportKind != "pdf") {
+        reader.Error() << "--min goes with --leftover or --report pdf\n";
         return false;
     }
     return true;
@@ -390,6 +399,13 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         written = WritePlanWorkbook(g_job, !g_job.m_markSpec.empty(), options.outFile, writeError);
     else if (options.leftoverKind == "xlsx")
         written = WriteLeftoverWorkbook(g_job, options.minimumLeftover, options.outFile, writeError);
+    else if (options.reportKind == "pdf") {
+        SheetSettings sheet;
+        sheet.madeAt = std::time(nullptr);
+        sheet.speedLevel = level;
+        sheet.minimumLeftover = options.minimumLeftover;
+        written = g_cuttingSheetWriter(g_job, sheet, options.outFile, writeError);
+    }
     g_messageSink = previousSink;
     if (!written) {
         err << "trevak-cli plan: cannot write '" << options.outFile << "'";
@@ -404,4 +420,9 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     else
         PrintTable(g_job, out);
     return 0;
+}
+
+void SetCuttingSheetWriter(CuttingSheetWriter writer)
+{
+    g_cuttingSheetWriter = writer;
 }

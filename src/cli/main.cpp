@@ -5,6 +5,9 @@
 #include "cli/ListCommands.h"
 #include "cli/PlanCommand.h"
 #include "cli/SettingsCommands.h"
+#ifdef TREVAK_CLI_PDF
+#include "cli/PdfReport.h"
+#endif
 
 namespace {
 
@@ -25,6 +28,9 @@ const char* const USAGE =
 
 int main(int argc, char** argv)
 {
+#ifdef TREVAK_CLI_PDF
+    SetCuttingSheetWriter(WriteCuttingSheetOffscreen);
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::cerr << USAGE;

@@ -117,7 +117,8 @@ TEST(PlanReports, ReportOptionsMustComeTogether)
 {
     EXPECT_EQ(Plan({"--example", "--report", "txt"}).status, 2);                 // no --out
     EXPECT_EQ(Plan({"--example", "--out", "x.txt"}).status, 2);                  // no report
-    EXPECT_EQ(Plan({"--example", "--report", "pdf", "--out", "x"}).status, 2);   // unknown kind
+    EXPECT_EQ(Plan({"--example", "--report", "pdf", "--out", "x"}).status, 2);   // no sheet writer here
+    EXPECT_EQ(Plan({"--example", "--report", "rtf", "--out", "x"}).status, 2);   // unknown kind
     EXPECT_EQ(Plan({"--example", "--min", "5"}).status, 2);                      // --min without --leftover
     EXPECT_EQ(Plan({"--example", "--report", "txt", "--leftover", "txt", "--out", "x"}).status, 2);
     TempFolder folder;
@@ -171,4 +172,61 @@ TEST(SettingsCommands, UnreadableFilesAndMixedSourcesAreRefused)
     const CommandResult r = Plan({"--settings", bad});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("bad.txt"), std::string::npos);
+}
+
+namespace {
+
+// Stands in for the drawing library's PDF writer: records what it was given.
+struct SheetCall {
+    int calls = 0;
+    std::size_t patterns = 0;
+    SheetSettings settings;
+    std::string path;
+    bool answer = true;
+};
+SheetCall g_sheetCall;
+
+bool RecordSheet(const WireOptimize_Whole& job, const SheetSettings& settings, const std::string& path,
+                 std::u16string& error)
+{
+    ++g_sheetCall.calls;
+    g_sheetCall.patterns = 0;
+    for (const WireOptimize& group : job.m_groups)
+        g_sheetCall.patterns += group.m_patterns.size();
+    g_sheetCall.settings = settings;
+    g_sheetCall.path = path;
+    if (!g_sheetCall.answer)
+        error = u"磁盘已满";
+    return g_sheetCall.answer;
+}
+
+}  // namespace
+
+TEST(PlanReports, PdfReportGoesToTheInstalledSheetWriter)
+{
+    // Without the drawing library the report is refused with a reason.
+    SetCuttingSheetWriter(nullptr);
+    const CommandResult refused = Plan({"--example", "--report", "pdf", "--out", "x.pdf"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("not available"), std::string::npos);
+
+    SetCuttingSheetWriter(RecordSheet);
+    g_sheetCall = SheetCall();
+    const CommandResult r = Plan({"--example", "--level", "4", "--report", "pdf", "--min", "250", "--out", "s.pdf"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(g_sheetCall.calls, 1);
+    EXPECT_EQ(g_sheetCall.path, "s.pdf");
+    EXPECT_EQ(g_sheetCall.settings.speedLevel, 4);
+    EXPECT_EQ(g_sheetCall.settings.minimumLeftover, 250);
+    EXPECT_GT(g_sheetCall.settings.madeAt, 0);
+    EXPECT_GT(g_sheetCall.patterns, 0u);
+
+    // The leftover report has no PDF form; a failed write is reported.
+    EXPECT_EQ(Plan({"--example", "--leftover", "pdf", "--out", "l.pdf"}).status, 2);
+    g_sheetCall.answer = false;
+    const CommandResult failed = Plan({"--example", "--report", "pdf", "--out", "s.pdf"});
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_NE(failed.err.find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(g_sheetCall.calls, 2);
+    SetCuttingSheetWriter(nullptr);
 }

@@ -1,11 +1,16 @@
-// The pattern detail view: the bar drawn pixel by pixel, the summary line,
-// closing.
+// The pattern detail view: the bar drawn pixel by pixel with the lengths
+// written inside, tooltips for narrow pieces, the summary line, closing.
+
+#include <cstdlib>
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
+#include <QHelpEvent>
 
 #include "app/DialogUnits.h"
 #include "reports/PatternDrawing.h"
@@ -44,6 +49,7 @@ class DetailViewTest : public QObject {
 
 private slots:
     void drawsEveryPieceInItsColour();
+    void narrowPiecesShowTheirLengthInATooltip();
     void barWithoutLengthIsNotDrawn();
     void closesWithEscapeAndWithItsButton();
 };
@@ -76,19 +82,32 @@ void DetailViewTest::drawsEveryPieceInItsColour()
         QCOMPARE(image.pixelColor(x, middle), black);
 
     // Inside the blocks: 1500 in the first palette colour, 800 in the second,
-    // from one pixel above the area to one pixel above its bottom edge.
+    // from one pixel above the area to one pixel above its bottom edge. The
+    // length is written in the middle of each block (all fit here): the
+    // middle row shows the colour only outside the label's width, and the
+    // label's ink inside it.
     QVERIFY(PaletteColour(0) != PaletteColour(1));
     const int firstOf[] = {left, boundaries[0], boundaries[1], boundaries[2], boundaries[3]};
     const int colourOf[] = {0, 0, 1, 1, 1};
+    const QString labelOf[] = {"1500", "1500", "800", "800", "800"};
+    const QFontMetricsF metrics(dialog.Style().labelFont, &dialog);
     for (int block = 0; block < 5; ++block) {
         const QColor expected = PaletteColour(colourOf[block]);
+        const double centre = (firstOf[block] + boundaries[block]) / 2.0;
+        const double half = metrics.horizontalAdvance(labelOf[block]) / 2 + 1;
+        QVERIFY(2 * half < boundaries[block] - firstOf[block]);
+        int ink = 0;
         for (int x = firstOf[block] + 1; x < boundaries[block]; ++x) {
-            QCOMPARE(image.pixelColor(x, middle), expected);
+            if (std::abs(x - centre) > half)
+                QCOMPARE(image.pixelColor(x, middle), expected);
+            else
+                ink += image.pixelColor(x, middle) != expected;
             QCOMPARE(image.pixelColor(x, top - 1), expected);
             QCOMPARE(image.pixelColor(x, bottom - 2), expected);
             QCOMPARE(image.pixelColor(x, bottom - 1), white);
             QCOMPARE(image.pixelColor(x, bottom), black);
         }
+        QVERIFY2(ink >= 2, qPrintable(QStringLiteral("no label in block %1").arg(block)));
     }
 
     // The remnant stays white up to the outline on the right.
@@ -99,6 +118,44 @@ void DetailViewTest::drawsEveryPieceInItsColour()
     }
     QCOMPARE(image.pixelColor(right, middle), black);
     QCOMPARE(image.pixelColor(right + 1, middle), BACKGROUND);
+}
+
+void DetailViewTest::narrowPiecesShowTheirLengthInATooltip()
+{
+    // 5000 fills most of the bar; the two pieces of 95 are a few pixels wide,
+    // far too narrow for "95".
+    WireCombine pattern = ExamplePattern();
+    pattern.m_pieceLength = {5000, 95};
+    pattern.m_pieceCount = {1, 2};
+    Dlg_MSG_Out dialog(nullptr, pattern);
+    const QImage image = dialog.grab().toImage();
+    const QRect area = dialog.DrawingArea();
+    const int middle = area.top() + area.height() / 2;
+    const std::vector<int> boundaries = SegmentBoundaries(pattern, area.left(), area.left() + area.width());
+    QCOMPARE(boundaries.size(), size_t(3));
+    QVERIFY(boundaries[1] - boundaries[0] < 10);
+
+    // The narrow blocks show only their colour; their length is the tooltip.
+    const QColor narrow = PaletteColour(1);
+    for (int x = boundaries[0] + 1; x < boundaries[1]; ++x)
+        QCOMPARE(image.pixelColor(x, middle), narrow);
+    QCOMPARE(dialog.ToolTipAt(QPoint((boundaries[0] + boundaries[1]) / 2, middle)), QStringLiteral("95"));
+    QCOMPARE(dialog.ToolTipAt(QPoint((boundaries[1] + boundaries[2]) / 2, middle)), QStringLiteral("95"));
+
+    // The wide block has its length written inside: no tooltip; nor has the
+    // remnant, nor a point above the bar.
+    QCOMPARE(dialog.ToolTipAt(QPoint((area.left() + boundaries[0]) / 2, middle)), QString());
+    QCOMPARE(dialog.ToolTipAt(QPoint(boundaries[2] + 3, middle)), QString());
+    QCOMPARE(dialog.ToolTipAt(QPoint((boundaries[0] + boundaries[1]) / 2, area.top() - 4)), QString());
+
+    // Shown through the tooltip event.
+    QHelpEvent help(QEvent::ToolTip, QPoint((boundaries[0] + boundaries[1]) / 2, middle),
+                    dialog.mapToGlobal(QPoint((boundaries[0] + boundaries[1]) / 2, middle)));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QApplication::sendEvent(&dialog, &help);
+    QTRY_COMPARE(QToolTip::text(), QStringLiteral("95"));
+    QToolTip::hideText();
 }
 
 void DetailViewTest::barWithoutLengthIsNotDrawn()

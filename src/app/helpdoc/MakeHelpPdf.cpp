@@ -9,16 +9,12 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGuiApplication>
-#include <QHash>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRawFont>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSvgRenderer>
 #include <QTextBlock>
@@ -34,6 +30,8 @@
 #include <cstdio>
 #include <utility>
 #include <vector>
+
+#include "drawing/PdfText.h"
 
 namespace {
 
@@ -93,21 +91,6 @@ bool ParseArguments(const QStringList& args, Options& options)
     options.source = positional[0];
     options.output = positional[1];
     return true;
-}
-
-// The first of the preferred families that is installed and writes Simplified
-// Chinese, else any installed family that does; empty when there is none.
-QString ChooseFamily(const QStringList& preferred)
-{
-    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    for (const QString& family : preferred) {
-        for (const QString& installed : chinese) {
-            if (installed.compare(family, Qt::CaseInsensitive) == 0) {
-                return installed;
-            }
-        }
-    }
-    return chinese.isEmpty() ? QString() : chinese.first();
 }
 
 // A length in the PDF's coordinates, which the painter and the page layout use.
@@ -359,107 +342,6 @@ int PageCount(const QTextDocument& doc)
     return std::max(1, doc.pageCount());
 }
 
-// The PDF writer tells a reader which character each glyph stands for by the
-// lowest code point that the font maps to the glyph. CJK fonts draw a Kangxi
-// radical (U+2F00..) or a supplementary radical (U+2E80..) and the ideograph
-// it looks like with one glyph, so the PDF's text would read "⽂件" for "文件"
-// and a search for "文件" would find nothing. This map sends every radical of
-// the given fonts that shares its glyph with an ideograph to that ideograph.
-QHash<ushort, ushort> RadicalsSharingGlyphs(const QList<QFont>& fonts)
-{
-    QHash<ushort, ushort> map;
-    QString ideographs;
-    for (ushort c = 0x3400; c <= 0x4DBF; ++c) {
-        ideographs += QChar(c);
-    }
-    for (ushort c = 0x4E00; c <= 0x9FFF; ++c) {
-        ideographs += QChar(c);
-    }
-    QString radicals;
-    for (ushort c = 0x2E80; c <= 0x2FDF; ++c) {
-        radicals += QChar(c);
-    }
-    for (const QFont& font : fonts) {
-        const QRawFont raw = QRawFont::fromFont(font);
-        if (!raw.isValid()) {
-            continue;
-        }
-        const QList<quint32> ideographGlyphs = raw.glyphIndexesForString(ideographs);
-        const QList<quint32> radicalGlyphs = raw.glyphIndexesForString(radicals);
-        if (ideographGlyphs.size() != ideographs.size() || radicalGlyphs.size() != radicals.size()) {
-            continue;
-        }
-        QHash<quint32, ushort> ideographOfGlyph;
-        for (int i = ideographGlyphs.size() - 1; i >= 0; --i) {
-            if (ideographGlyphs[i] != 0) {
-                ideographOfGlyph.insert(ideographGlyphs[i], ideographs[i].unicode());  // the lowest wins
-            }
-        }
-        for (int i = 0; i < radicals.size(); ++i) {
-            const auto found = ideographOfGlyph.constFind(radicalGlyphs[i]);
-            if (radicalGlyphs[i] != 0 && found != ideographOfGlyph.constEnd() && !map.contains(radicals[i].unicode())) {
-                map.insert(radicals[i].unicode(), found.value());
-            }
-        }
-    }
-    return map;
-}
-
-// Rewrites the target code points of the PDF's character maps (the
-// "bfchar" and "bfrange" sections of its /ToUnicode streams, which the writer
-// leaves uncompressed) through the map. Four hex digits become four hex
-// digits, so no offset in the file moves. Returns the number of entries
-// changed.
-int FixTextLayer(QByteArray& pdf, const QHash<ushort, ushort>& map)
-{
-    int changed = 0;
-    auto patch = [&](qsizetype at) {  // at: the first of four hex digits
-        bool ok = false;
-        const ushort code = pdf.mid(at, 4).toUShort(&ok, 16);
-        const auto found = map.constFind(code);
-        if (ok && found != map.constEnd()) {
-            pdf.replace(at, 4, QByteArray::number(found.value(), 16).toUpper().rightJustified(4, '0'));
-            ++changed;
-        }
-    };
-    static const QRegularExpression hex(QStringLiteral("<([0-9A-Fa-f]+)>"));
-    for (const char* section : {"bfchar", "bfrange"}) {
-        const QByteArray begin = QByteArray("begin") + section;
-        const QByteArray end = QByteArray("end") + section;
-        for (qsizetype from = pdf.indexOf(begin); from >= 0; from = pdf.indexOf(begin, from)) {
-            from += begin.size();
-            const qsizetype stop = pdf.indexOf(end, from);
-            if (stop < 0) {
-                break;
-            }
-            // One entry per line: the source code (bfchar) or the source range
-            // (bfrange) first, then the target(s).
-            for (const QByteArray& line : pdf.mid(from, stop - from).split('\n')) {
-                const qsizetype lineStart = pdf.indexOf(line, from);
-                const int sources = section[2] == 'c' ? 1 : 2;
-                QList<QRegularExpressionMatch> codes;
-                for (auto it = hex.globalMatch(QString::fromLatin1(line)); it.hasNext();) {
-                    codes << it.next();
-                }
-                if (codes.size() <= sources) {
-                    continue;
-                }
-                // A range with one target counts up from it; only a range of
-                // one code is safe to rewrite.
-                const bool single = sources == 1 || line.contains('[') || codes[0].captured(1) == codes[1].captured(1);
-                for (int i = sources; single && i < codes.size(); ++i) {
-                    if (codes[i].capturedLength(1) == 4) {
-                        patch(lineStart + codes[i].capturedStart(1));
-                    }
-                }
-                from = lineStart + line.size();
-            }
-            from = stop;
-        }
-    }
-    return changed;
-}
-
 // Draws page `page` (0-based) of a paginated document into the body rectangle.
 void DrawDocumentPage(QPainter& painter, QTextDocument& doc, int page, const QRectF& body)
 {
@@ -564,14 +446,15 @@ int main(int argc, char** argv)
     QString markdown = QString::fromUtf8(source.readAll());
     const QString title = TakeTitle(markdown);
 
-    const QString family = ChooseFamily({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
-                                         QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                                         QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")});
+    const QString family = ChooseChineseFamily(
+        {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"), QStringLiteral("Noto Serif CJK SC"),
+         QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")});
     if (family.isEmpty()) {
         Fail(QStringLiteral("no installed font writes Chinese (on Debian: apt-get install fonts-noto-cjk)"));
         return 1;
     }
-    QString monoFamily = ChooseFamily({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("Sarasa Mono SC")});
+    QString monoFamily =
+        ChooseChineseFamily({QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("Sarasa Mono SC")});
     if (monoFamily.isEmpty()) {
         monoFamily = family;
     }

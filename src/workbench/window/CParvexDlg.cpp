@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QShowEvent>
+#include <QShortcut>
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -300,6 +301,7 @@ void CParvexDlg::ConnectCommands()
     connect(m_closeButton, &QPushButton::clicked, this, [this] { CloseWindow(true); });
     connect(m_outputButton, &QPushButton::clicked, this, [this] { OnOutputCommand(); });
     connect(m_leftoverButton, &QPushButton::clicked, this, [this] { OnLeftoverCommand(); });
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, [this] { OnPrintCommand(); });
     connect(m_shortcutButton, &QPushButton::clicked, this, [this] { OnShortcutCommand(); });
     connect(m_helpButton, &QPushButton::clicked, this, [this] { OnHelpCommand(); });
     connect(m_aboutButton, &QPushButton::clicked, this, [this] { OnAboutCommand(); });

@@ -238,6 +238,7 @@ private:
     bool AskReplaceList(ListKind kind);
 
     void OnOutputCommand();
+    void OnPrintCommand();  // Ctrl+P: the cutting sheet through the print dialog
     void OnLeftoverCommand();
     void OnImportList(int list);
     void OnExportList(int list);

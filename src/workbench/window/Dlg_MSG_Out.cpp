@@ -1,15 +1,16 @@
 #include "workbench/window/Dlg_MSG_Out.h"
 
-#include <cstdint>
+#include <algorithm>
 
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QToolTip>
 
 #include "app/AppResources.h"
 #include "app/DialogPlacement.h"
 #include "app/DialogUnits.h"
 #include "reports/PatternDrawing.h"
-#include "reports/SpreadsheetReports.h"
 #include "workbench/controls/Pic_Button.h"
 
 namespace {
@@ -22,12 +23,6 @@ const int AREA_X = 7;
 const int AREA_Y = 7;
 const int AREA_WIDTH = 291;
 const int AREA_HEIGHT = 9;
-
-// A palette colour (0xBBGGRR) as a QColor.
-QColor PaletteColour(uint32_t bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
 
 }  // namespace
 
@@ -89,13 +84,63 @@ void Dlg_MSG_Out::paintEvent(QPaintEvent*)
     painter.drawRect(QRect(left, top, right - left, bottom - top));
 
     // Each piece from one pixel above the area's top to its bottom edge
-    // (exclusive), a black line on either side.
-    for (const PatternBlock& block : PatternBlocks(m_pattern, left, right)) {
-        painter.fillRect(QRect(block.left, top - 1, block.right - block.left, bottom - top),
-                         PaletteColour(SegmentColour(block.colourIndex)));
-        painter.drawLine(QPoint(block.left, top - 1), QPoint(block.left, bottom - 2));
-        painter.drawLine(QPoint(block.right, top - 1), QPoint(block.right, bottom - 2));
+    // (exclusive), a black line on either side, its length inside where it fits.
+    BarPainter(Style(), this).Draw(painter, PieceBand(), Parts());
+}
+
+QRect Dlg_MSG_Out::PieceBand() const
+{
+    const QRect area = DrawingArea();
+    return QRect(area.left(), area.top() - 1, area.width(), area.height());
+}
+
+std::vector<DrawnPart> Dlg_MSG_Out::Parts() const
+{
+    const QRect area = DrawingArea();
+    return PartsOnPixels(m_pattern, area.left(), area.left() + area.width());
+}
+
+BarStyle Dlg_MSG_Out::Style() const
+{
+    BarStyle style;
+    style.pixelGrid = true;
+    // Digits about two thirds of the band high leave its top and bottom rows
+    // to the colour.
+    QFont font = DialogFont();
+    font.setPixelSize(std::max(6, DrawingArea().height() - 4));
+    style.labelFont = font;
+    style.markFont = font;
+    style.padding = 1;
+    return style;
+}
+
+QString Dlg_MSG_Out::ToolTipAt(const QPoint& point) const
+{
+    const QRect band = PieceBand();
+    if (!(m_pattern.m_barLength > 0) || point.y() < band.top() || point.y() >= band.top() + band.height())
+        return QString();
+    // Measured as the painting measures: for this dialog, in the same style.
+    BarPainter bars(Style(), this);
+    for (const DrawnPart& part : Parts()) {
+        if (point.x() < part.left || point.x() >= part.right)
+            continue;
+        return bars.LabelFits(part.label, part.right - part.left - 1, band.height()) ? QString() : part.label;
     }
+    return QString();
+}
+
+bool Dlg_MSG_Out::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = ToolTipAt(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QDialog::event(event);
 }
 
 void ShowPatternDetail(QWidget* parent, const WireCombine& pattern)

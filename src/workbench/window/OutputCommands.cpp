@@ -1,24 +1,29 @@
 // The output commands ("结果输出", "剩料输出" with the stock update) and the
 // list file commands ("导 入", "导 出", "导入文件格式").
 
+#include <ctime>
 #include <string>
 
 #include <QCursor>
 #include <QMenu>
+#include <QPrinter>
 #include <QString>
 
 #include "app/AppFolders.h"
 #include "app/DesktopOpener.h"
 #include "app/Prompts.h"
+#include "drawing/SheetRenderer.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
 #include "exchange/TextListFile.h"
+#include "reports/CuttingSheet.h"
 #include "reports/ReportConventions.h"
 #include "reports/ReportFile.h"
 #include "reports/SpreadsheetReports.h"
 #include "reports/StockUpdate.h"
 #include "reports/TextReports.h"
 #include "reports/WordReports.h"
+#include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"
 #include "workbench/window/FieldText.h"
 #include "workbench/window/OutputDialogs.h"
@@ -29,6 +34,7 @@ const QString COMPUTE_FIRST_MESSAGE = QStringLiteral("请先计算 !");
 const QString WORKBOOK_NOT_SAVED_MESSAGE = QStringLiteral("电子表格无法保存到文件夹 %1 !");
 
 const QString CANNOT_OPEN_MESSAGE = QStringLiteral("文件 %1 无法打开 !");
+const QString PRINT_FAILED_MESSAGE = QStringLiteral("下料切割单无法打印 !");
 
 const QString CUT_IMPORT_FILTER = QStringLiteral("下料文件 (*.txt;*.xls;*.xlsx)|*.txt;*.xls;*.xlsx|");
 const QString STOCK_IMPORT_FILTER = QStringLiteral("原料文件 (*.txt;*.xls;*.xlsx)|*.txt;*.xls;*.xlsx|");
@@ -45,6 +51,51 @@ void ReportWorkbookShown(QWidget* window, bool shown, const std::string& savedPa
         AppPrompts().Message(WORKBOOK_NOT_SAVED_MESSAGE.arg(QString::fromStdString(WorkbookFolder())), window);
     else
         AppPrompts().Message(NotOpenedMessage(QString::fromStdString(savedPath)), window);
+}
+
+// The cutting sheet of the plan as it stands: made now, at the level of the
+// last run, listing the leftovers "剩料输出" would list.
+CuttingSheet PlanSheet()
+{
+    SheetSettings settings;
+    settings.madeAt = std::time(nullptr);
+    settings.speedLevel = g_speedLevel;
+    settings.minimumLeftover = g_outputOptions.minimumLength;
+    return BuildCuttingSheet(g_job, settings);
+}
+
+// "PDF": the cutting sheet in the report folder, opened.
+void ProducePlanSheet(QWidget* window)
+{
+    const std::string path = PrepareReportPath(".pdf");
+    std::u16string error;
+    if (!WriteCuttingSheetPdf(PlanSheet(), path, error)) {
+        AppPrompts().Message(error, window);
+        return;
+    }
+    OpenWithShell(path);
+}
+
+// "打印": the same sheet through the print dialog.
+void PrintPlanSheet(QWidget* window)
+{
+    const CuttingSheet sheet = PlanSheet();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(SheetPageLayout(sheet.landscape));
+    printer.setDocName(QString::fromStdU16String(sheet.title));
+    if (!AppPrompts().ChoosePrinter(window, printer))
+        return;
+    // Printed to a PDF file: written as the PDF choice writes it, so that
+    // its text reads as Chinese too.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        std::u16string error;
+        const QPageLayout layout = printer.pageLayout();
+        if (!WriteCuttingSheetPdf(sheet, printer.outputFileName().toStdString(), error, &layout))
+            AppPrompts().Message(error, window);
+        return;
+    }
+    if (!PaintCuttingSheet(printer, sheet))
+        AppPrompts().Message(PRINT_FAILED_MESSAGE, window);
 }
 
 }  // namespace
@@ -79,9 +130,23 @@ void CParvexDlg::OnOutputCommand()
         ReportWorkbookShown(this, shown, saved);
         break;
     }
+    case OUTPUT_PDF:
+        ProducePlanSheet(this);
+        break;
+    case OUTPUT_PRINT:
+        PrintPlanSheet(this);
+        break;
     default:
         break;
     }
+}
+
+void CParvexDlg::OnPrintCommand()
+{
+    // Only while "结果输出" is offered: a plan exists and no run is going on.
+    if (g_job.m_groups.empty() || !m_outputButton->isEnabled())
+        return;
+    PrintPlanSheet(this);
 }
 
 void CParvexDlg::OnLeftoverCommand()
@@ -94,7 +159,10 @@ void CParvexDlg::OnLeftoverCommand()
     dialog.m_minimumLength = g_outputOptions.minimumLength;
     dialog.m_addRemnants = g_outputOptions.addRemnants;
     dialog.m_remnantsPreferred = g_outputOptions.remnantsPreferred;
-    dialog.m_choice = g_outputOptions.lastFormat;
+    // The cutting sheet is no leftover report: after it Enter gives the first
+    // choice's default.
+    const int last = g_outputOptions.lastFormat;
+    dialog.m_choice = last == OUTPUT_PDF || last == OUTPUT_PRINT ? OutputOptions().lastFormat : last;
     dialog.ShowValues();
     if (dialog.exec() != QDialog::Accepted)
         return;

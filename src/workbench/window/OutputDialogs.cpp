@@ -24,6 +24,8 @@ CommandIcon ChoiceIcon(int choice)
     case OUTPUT_TEXT: return CommandIcon::Text;
     case OUTPUT_WORKBOOK: return CommandIcon::Workbook;
     case OUTPUT_DOCUMENT: return CommandIcon::Document;
+    case OUTPUT_PDF: return CommandIcon::Pdf;
+    case OUTPUT_PRINT: return CommandIcon::Print;
     default: return CommandIcon::Leftover;
     }
 }
@@ -92,13 +94,15 @@ void OutputDialogBase::paintEvent(QPaintEvent* event)
 
 // ---------------------------------------------------------------------------
 
-Dlg_MSG_DOUBLE2::Dlg_MSG_DOUBLE2(QWidget* parent) : OutputDialogBase(parent, 131, 49)
+Dlg_MSG_DOUBLE2::Dlg_MSG_DOUBLE2(QWidget* parent) : OutputDialogBase(parent, 131, 69)
 {
     setObjectName(QStringLiteral("Dlg_MSG_DOUBLE2"));
     AddChoiceButton(QStringLiteral("Txt"), 8, 7, 50, 14, "txtButton", OUTPUT_TEXT);
     AddChoiceButton(QStringLiteral("Excel"), 75, 7, 50, 14, "excelButton", OUTPUT_WORKBOOK);
     AddChoiceButton(QStringLiteral("Word"), 7, 27, 50, 14, "wordButton", OUTPUT_DOCUMENT);
-    AddCancelButton(75, 27, 50, 14);
+    AddChoiceButton(QStringLiteral("PDF"), 75, 27, 50, 14, "pdfButton", OUTPUT_PDF);
+    AddChoiceButton(QStringLiteral("打印"), 7, 47, 50, 14, "printButton", OUTPUT_PRINT);
+    AddCancelButton(75, 47, 50, 14);
 }
 
 // ---------------------------------------------------------------------------

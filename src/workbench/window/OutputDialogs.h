@@ -14,6 +14,8 @@ enum OutputChoice : int {
     OUTPUT_DOCUMENT = 1,
     OUTPUT_WORKBOOK = 2,
     OUTPUT_UPDATE_STOCK = 3,  // "剩料输出" only
+    OUTPUT_PDF = 4,           // "结果输出" only: the cutting sheet
+    OUTPUT_PRINT = 5,         // "结果输出" only: the cutting sheet printed
 };
 
 // The options both output commands keep while the program runs (not saved:
@@ -48,7 +50,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// "结果输出": Txt, Excel, Word or cancel.
+// "结果输出": Txt, Excel, Word, PDF, 打印 or cancel.
 class Dlg_MSG_DOUBLE2 : public OutputDialogBase {
     Q_OBJECT
 public:
