@@ -21,10 +21,10 @@
 
 #include "app/AppFolders.h"
 #include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/FormatLength.h"
+#include "base/Messages.h"
 #include "engine/Run.h"
 #include "exchange/TextListFile.h"
-#include "reports/FormatLength.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"

@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include "reports/ReportConventions.h"
+#include "base/ReportConventions.h"
 
 std::string g_programPath;
 std::string g_programFolder;

@@ -10,7 +10,7 @@
 #include "app/Localisation.h"
 #include "app/ProgramVersion.h"
 #include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "workbench/window/CParvexDlg.h"
 
 int RunApplication(int argc, char** argv)

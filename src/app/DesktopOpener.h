@@ -6,7 +6,7 @@
 #include <string>
 
 #include "automation/SpreadsheetConnection.h"
-#include "reports/ReportConventions.h"
+#include "base/ReportConventions.h"
 
 class QWidget;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 
 class QPrinter;
 class QWidget;

@@ -4,10 +4,10 @@
 #include <system_error>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
+#include "base/ReportConventions.h"
+#include "base/ReportFile.h"
 #include "exchange/ExampleLists.h"
-#include "reports/ReportConventions.h"
-#include "reports/ReportFile.h"
 
 namespace fs = std::filesystem;
 
@@ -134,7 +134,7 @@ bool ShowSpreadsheetExample(ListKind kind, std::string& savedPath)
 {
     SpreadsheetConnection sheet;
     BuildExampleWorkbook(sheet, kind);
-    const bool shown = sheet.ShowToUser(savedPath);
+    const bool shown = sheet.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), savedPath);
     sheet.Release();
     return shown;
 }

@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
+#include "base/ReportFile.h"
 #include "exchange/TextListFile.h"
-#include "engine/ResultText.h"
-#include "reports/FormatLength.h"
-#include "reports/ReportFile.h"
 
 namespace {
 

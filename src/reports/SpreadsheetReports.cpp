@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ReportConventions.h"
 #include "engine/ResultModel.h"
 #include "engine/ResultText.h"
 
@@ -673,7 +674,7 @@ bool ShowWorkbook(Build build, std::string& savedPath)
     if (!connection.Start())
         return false;
     build(connection);
-    const bool shown = connection.ShowToUser(savedPath);
+    const bool shown = connection.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), savedPath);
     connection.Release();
     return shown;
 }

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <vector>
 
+#include "base/ReportConventions.h"
 #include "engine/ResultModel.h"
 #include "engine/ResultText.h"
-#include "reports/ReportConventions.h"
 #include "reports/RtfDocument.h"
 
 namespace {

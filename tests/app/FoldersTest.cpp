@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "app/AppFolders.h"
-#include "reports/ReportConventions.h"
+#include "base/ReportConventions.h"
 
 class FoldersTest : public QObject {
     Q_OBJECT

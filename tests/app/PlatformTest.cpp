@@ -17,8 +17,8 @@
 #include "app/Localisation.h"
 #include "app/Prompts.h"
 #include "automation/SpreadsheetConnection.h"
-#include "engine/Messages.h"
-#include "reports/ReportConventions.h"
+#include "base/Messages.h"
+#include "base/ReportConventions.h"
 
 class PlatformTest : public QObject {
     Q_OBJECT

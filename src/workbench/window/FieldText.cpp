@@ -9,7 +9,7 @@
 #include <QLineEdit>
 
 #include "app/Prompts.h"
-#include "reports/FormatLength.h"
+#include "base/FormatLength.h"
 
 namespace {
 

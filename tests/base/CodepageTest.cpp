@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "reports/ReportConventions.h"
+#include "base/ReportConventions.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "reports/StockUpdate.h"
+#include "engine/StockUpdate.h"
 
 #include <limits>
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "exchange/FileAccess.h"
+#include "base/FileAccess.h"
 
 #include <atomic>
 #include <cerrno>

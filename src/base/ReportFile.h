@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "exchange/FileAccess.h"
+#include "base/FileAccess.h"
 
 // A narrow output file in code page 936 with Windows line ends: text reports,
 // rich-text documents, the settings file and list exports are written through

@@ -1,4 +1,4 @@
-#include "engine/Messages.h"
+#include "base/Messages.h"
 
 MessageSink* g_messageSink = nullptr;
 

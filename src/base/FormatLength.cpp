@@ -1,4 +1,4 @@
-#include "reports/FormatLength.h"
+#include "base/FormatLength.h"
 
 #include <algorithm>
 #include <charconv>
@@ -96,4 +96,9 @@ double ParseRealC(const char* text, char** end)
 std::u16string Widen(const std::string& ascii)
 {
     return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::u16string CountString(int64_t count)
+{
+    return Widen(std::to_string(count));
 }

@@ -1,4 +1,4 @@
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 #include <algorithm>
 #include <cmath>

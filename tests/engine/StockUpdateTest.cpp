@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "reports/StockUpdate.h"
+#include "engine/StockUpdate.h"
 #include "support/PlanJob.h"
 
 namespace {

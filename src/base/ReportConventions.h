@@ -2,9 +2,10 @@
 
 #include <string>
 
-#include "engine/Job.h"
-
 // Where reports go, how they are named, and how a finished report is shown.
+
+// The first letters of every report's name.
+inline constexpr const char* REPORT_PREFIX = "QRM";
 
 // Shows finished report files. The window installs one that opens them with
 // the desktop's default application; the command line and the tests install

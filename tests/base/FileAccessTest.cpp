@@ -11,7 +11,7 @@
 #include <unistd.h>
 #endif
 
-#include "exchange/FileAccess.h"
+#include "base/FileAccess.h"
 #include "support/TempFolder.h"
 
 namespace fs = std::filesystem;

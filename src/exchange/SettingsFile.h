@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 // The settings file "Config/QRMCfg.txt" beside the program: both input lists
 // and the six cutting parameters, kept from one run of the program to the next.

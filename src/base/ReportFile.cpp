@@ -1,10 +1,10 @@
-#include "reports/ReportFile.h"
+#include "base/ReportFile.h"
 
 #include <cmath>
 
-#include "engine/Messages.h"
-#include "exchange/Codepage.h"
-#include "reports/FormatLength.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
+#include "base/Messages.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Job.h"
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 // The options of "剩料输出" that decide which remnants join the stock list.
 struct StockUpdateOptions {

@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Messages.h"
-#include "exchange/Codepage.h"
-#include "reports/ReportFile.h"
+#include "base/Codepage.h"
+#include "base/Messages.h"
+#include "base/ReportFile.h"
+#include "support/Recorders.h"
 #include "support/ResourceLimits.h"
 #include "support/TempFolder.h"
-#include "support/Recorders.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "workbench/SettingsFile.h"
+#include "exchange/SettingsFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <system_error>
 #include <vector>
 
-#include "exchange/Codepage.h"
-#include "exchange/FileAccess.h"
-#include "reports/FormatLength.h"
-#include "reports/ReportFile.h"
+#include "base/Codepage.h"
+#include "base/FileAccess.h"
+#include "base/FormatLength.h"
+#include "base/ReportFile.h"
 
 namespace fs = std::filesystem;
 

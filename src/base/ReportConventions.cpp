@@ -1,4 +1,4 @@
-#include "reports/ReportConventions.h"
+#include "base/ReportConventions.h"
 
 #include <cctype>
 #include <ctime>
@@ -22,7 +22,6 @@ namespace {
 
 const char* const REPORT_FOLDER_NAME = "Trevak_Temp";
 const char* const WORKBOOK_FOLDER_NAME = "Trevak_Excel";
-const char* const REPORT_PREFIX = "QRM";
 
 bool LocalTime(std::time_t time, std::tm& local)
 {

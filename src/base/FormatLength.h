@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Number texts. Every number the program writes or reads in a file or shows to
@@ -28,3 +29,6 @@ double ParseRealC(const char* text, char** end);
 
 // An ASCII text (such as the number texts above) as UTF-16.
 std::u16string Widen(const std::string& ascii);
+
+// A count in plain decimal, as UTF-16.
+std::u16string CountString(int64_t count);

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "reports/FormatLength.h"
+#include "base/FormatLength.h"
 
 namespace {
 

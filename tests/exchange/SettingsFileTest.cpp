@@ -14,12 +14,12 @@
 
 #include <gtest/gtest.h>
 
-#include "exchange/Codepage.h"
-#include "reports/FormatLength.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
+#include "exchange/SettingsFile.h"
+#include "lists/InputLists.h"
 #include "support/ResourceLimits.h"
 #include "support/TempFolder.h"
-#include "workbench/InputLists.h"
-#include "workbench/SettingsFile.h"
 #include "support/Text.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 
 #include <cerrno>
 #include <cstdint>
