@@ -9,14 +9,14 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "app/AppFolders.h"
-#include "app/AppResources.h"
-#include "app/DesktopOpener.h"
-#include "app/DialogUnits.h"
-#include "app/Prompts.h"
 #include "base/Messages.h"
 #include "base/ReportConventions.h"
 #include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/AppResources.h"
+#include "platform/DesktopOpener.h"
+#include "platform/DialogUnits.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/PdfTools.h"
 #include "workbench/controls/MyListCtrl.h"

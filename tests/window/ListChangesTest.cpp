@@ -20,10 +20,10 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
 #include "base/Messages.h"
 #include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/TableRows.h"
 #include "support/Text.h"

@@ -18,13 +18,13 @@
 
 #include <functional>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
 #include "base/Messages.h"
 #include "engine/ResultText.h"
 #include "engine/Run.h"
 #include "exchange/ExampleLists.h"
 #include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/PlanJob.h"
 #include "support/ResourceLimits.h"

@@ -9,20 +9,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/AppFolders.h"
-#include "app/DesktopOpener.h"
-#include "app/DesktopShortcut.h"
-#include "app/Dlg_About.h"
-#include "app/Prompts.h"
 #include "base/Codepage.h"
 #include "base/Messages.h"
 #include "base/ReportConventions.h"
 #include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/DesktopOpener.h"
+#include "platform/DesktopShortcut.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/TableRows.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"
+#include "workbench/window/Dlg_About.h"
 #include "workbench/window/Dlg_MSG_Out.h"
 #include "workbench/window/OutputDialogs.h"
 

@@ -17,11 +17,11 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
 #include "base/Messages.h"
 #include "engine/Run.h"
 #include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/TableRows.h"
 #include "workbench/controls/CGradientProgressCtrl.h"

@@ -9,9 +9,6 @@
 #include <QPrinter>
 #include <QString>
 
-#include "app/AppFolders.h"
-#include "app/DesktopOpener.h"
-#include "app/Prompts.h"
 #include "base/ReportConventions.h"
 #include "base/ReportFile.h"
 #include "drawing/SheetRenderer.h"
@@ -19,6 +16,9 @@
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
 #include "exchange/TextListFile.h"
+#include "platform/AppFolders.h"
+#include "platform/DesktopOpener.h"
+#include "platform/Prompts.h"
 #include "reports/CuttingSheet.h"
 #include "reports/SpreadsheetReports.h"
 #include "reports/TextReports.h"

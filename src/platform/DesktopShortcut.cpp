@@ -1,4 +1,4 @@
-#include "app/DesktopShortcut.h"
+#include "platform/DesktopShortcut.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/AppFolders.h"
+#include "platform/AppFolders.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/AppFolders.h"
 #include "base/ReportConventions.h"
+#include "platform/AppFolders.h"
 
 class FoldersTest : public QObject {
     Q_OBJECT

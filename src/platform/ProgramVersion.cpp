@@ -1,4 +1,4 @@
-#include "app/ProgramVersion.h"
+#include "platform/ProgramVersion.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/AppResources.h"
+#include "platform/AppResources.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,11 +1,11 @@
-#include "app/DesktopOpener.h"
+#include "platform/DesktopOpener.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
 
-#include "app/Prompts.h"
+#include "platform/Prompts.h"
 
 QString NotOpenedMessage(const QString& path)
 {

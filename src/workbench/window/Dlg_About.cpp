@@ -1,4 +1,4 @@
-#include "app/Dlg_About.h"
+#include "workbench/window/Dlg_About.h"
 
 #include <algorithm>
 
@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/AppResources.h"
-#include "app/DesktopOpener.h"
-#include "app/DialogPlacement.h"
-#include "app/DialogUnits.h"
-#include "app/ProgramVersion.h"
+#include "platform/AppResources.h"
+#include "platform/DesktopOpener.h"
+#include "platform/DialogPlacement.h"
+#include "platform/DialogUnits.h"
+#include "platform/ProgramVersion.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/controls/Pic_Ctrl.h"
 

@@ -11,14 +11,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/AppResources.h"
-#include "app/DesktopOpener.h"
-#include "app/DialogUnits.h"
-#include "app/Localisation.h"
-#include "app/Prompts.h"
 #include "automation/SpreadsheetConnection.h"
 #include "base/Messages.h"
 #include "base/ReportConventions.h"
+#include "platform/AppResources.h"
+#include "platform/DesktopOpener.h"
+#include "platform/DialogUnits.h"
+#include "platform/Localisation.h"
+#include "platform/Prompts.h"
 
 class PlatformTest : public QObject {
     Q_OBJECT

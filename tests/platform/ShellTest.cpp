@@ -11,14 +11,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/AppFolders.h"
-#include "app/AppResources.h"
-#include "app/DesktopOpener.h"
-#include "app/DesktopShortcut.h"
-#include "app/DialogUnits.h"
-#include "app/Dlg_About.h"
+#include "platform/AppFolders.h"
+#include "platform/AppResources.h"
+#include "platform/DesktopOpener.h"
+#include "platform/DesktopShortcut.h"
+#include "platform/DialogUnits.h"
 #include "support/ModalScript.h"
 #include "workbench/controls/Pic_Button.h"
+#include "workbench/window/Dlg_About.h"
 
 namespace {
 

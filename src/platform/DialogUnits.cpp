@@ -1,4 +1,4 @@
-#include "app/DialogUnits.h"
+#include "platform/DialogUnits.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "app/Localisation.h"
+#include "platform/Localisation.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

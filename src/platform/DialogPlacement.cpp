@@ -1,4 +1,4 @@
-#include "app/DialogPlacement.h"
+#include "platform/DialogPlacement.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/AppFolders.h"
+#include "platform/AppFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

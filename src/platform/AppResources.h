@@ -6,7 +6,7 @@
 #include <QSize>
 #include <QString>
 
-// Images of the program's resource file (src/app/resources/trevak.qrc).
+// Images of the program's resource file (src/platform/resources/trevak.qrc).
 
 // The application icon, also the about picture.
 inline const QString APP_ICON = QStringLiteral(":/trevak/app.svg");

@@ -1,4 +1,4 @@
-#include "app/Prompts.h"
+#include "platform/Prompts.h"
 
 #include <QApplication>
 #include <QFileDialog>
