@@ -1,6 +1,8 @@
 #include "cli/PlanCommand.h"
 
+#include <chrono>
 #include <cmath>
+#include <optional>
 
 #include "cli/CliCommon.h"
 #include "cli/JsonWriter.h"
@@ -29,6 +31,28 @@ struct PlanOptions {
     std::string leftoverKind;  // "txt" or "doc": the leftover report
     double minimumLeftover = DEFAULT_MINIMUM_LEFTOVER_LENGTH;
     std::string outFile;
+    std::optional<double> timeLimit;  // seconds
+};
+
+using Clock = std::chrono::steady_clock;
+
+// The run of the command line with a time limit: once the time is up it is
+// withdrawn at its next check, as the interrupt button withdraws a run.
+class DeadlineRun : public HeadlessRun {
+public:
+    DeadlineRun(const InputLists& lists, std::optional<double> seconds) : HeadlessRun(lists)
+    {
+        if (seconds)
+            m_end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*seconds));
+    }
+    void DispatchPending() override
+    {
+        if (m_end && Clock::now() >= *m_end)
+            g_resultWindow = nullptr;
+    }
+
+private:
+    std::optional<Clock::time_point> m_end;
 };
 
 class CollectMessages : public MessageSink {
@@ -39,7 +63,7 @@ public:
 
 const char* const USAGE =
     "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
-    "                       [--trim X] [--kerf X] [--kinds N] [--level N] [--json]\n"
+    "                       [--trim X] [--kerf X] [--kinds N] [--level N] [--time-limit SECONDS] [--json]\n"
     "                       [--report txt|doc|xlsx --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
     "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
     "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
@@ -50,6 +74,7 @@ const char* const USAGE =
     "  --kerf X         kerf lost at every cut (default 10)\n"
     "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
     "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
+    "  --time-limit S   end the run after S seconds as the interrupt button does (exit status 1)\n"
     "  --json           print the plan as JSON\n"
     "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook)\n"
     "                   to --out FILE\n"
@@ -96,6 +121,17 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
                 return false;
             }
             haveMinimum = true;
+        } else if (a == "--time-limit") {
+            std::string v;
+            if (!reader.Value(v))
+                return false;
+            char* end = nullptr;
+            const double seconds = ParseRealC(v.c_str(), &end);
+            if (v.empty() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0) {
+                reader.Error() << "--time-limit needs a number of seconds above 0, not '" << v << "'\n";
+                return false;
+            }
+            options.timeLimit = seconds;
         } else if (a == "--example") {
             options.example = true;
         } else if (a == "--json") {
@@ -355,7 +391,7 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return ReportProblem(options, check, u"请先输入原料长度信息!", out, err);
 
     CollectMessages messages;
-    HeadlessRun hooks(lists);
+    DeadlineRun hooks(lists, options.timeLimit);
     MessageSink* previousSink = g_messageSink;
     g_messageSink = &messages;
     g_resultWindow = &hooks;

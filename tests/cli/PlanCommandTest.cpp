@@ -165,3 +165,28 @@ TEST(PlanCommand, TheProgramItselfRunsTheExample)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(out.rfind("{\"error\": null, ", 0), 0u) << out;
 }
+
+TEST(PlanCommand, TimeLimitEndsTheRunAsTheInterruptDoes)
+{
+    // A limit that has passed before the first check of the run: the run is
+    // withdrawn there, whatever the level, and reported as an interruption.
+    for (const char* level : {"0", "1", "5"}) {
+        const CommandResult r = Plan({"--example", "--level", level, "--time-limit", "1e-9", "--json"});
+        EXPECT_EQ(r.status, 1) << level;
+        EXPECT_EQ(r.out, "{\"error\": {\"code\": 0, \"text\": \"\", \"value\": 0, \"message\": \"优化计算中断 !\"}}\n")
+            << level;
+    }
+    const CommandResult text = Plan({"--example", "--time-limit", "1e-9"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.err, "优化计算中断 !\n");
+    EXPECT_EQ(text.out, "");
+    // A limit the run stays within changes nothing in the plan.
+    const CommandResult free = Plan({"--example", "--json"});
+    const CommandResult limited = Plan({"--example", "--json", "--time-limit", "3600"});
+    EXPECT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.out, free.out);
+    // Not a number of seconds above 0.
+    for (const char* bad : {"0", "-1", "x", "nan", "inf", ""})
+        EXPECT_EQ(Plan({"--example", "--time-limit", bad}).status, 2) << bad;
+    EXPECT_EQ(Plan({"--example", "--time-limit"}).status, 2);
+}
