@@ -32,7 +32,11 @@ struct PlanOptions {
     double minimumLeftover = DEFAULT_MINIMUM_LEFTOVER_LENGTH;
     std::string outFile;
     std::optional<double> timeLimit;  // seconds
+    bool optimal = false;             // the exact optimiser instead of a speed level
 };
+
+// Seconds per group of the exact optimiser when no --time-limit is given.
+constexpr double DEFAULT_OPTIMAL_SECONDS = 10;
 
 using Clock = std::chrono::steady_clock;
 
@@ -63,7 +67,8 @@ public:
 
 const char* const USAGE =
     "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
-    "                       [--trim X] [--kerf X] [--kinds N] [--level N] [--time-limit SECONDS] [--json]\n"
+    "                       [--trim X] [--kerf X] [--kinds N] [--level N | --optimal] [--time-limit SECONDS]\n"
+    "                       [--json]\n"
     "                       [--report txt|doc|xlsx --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
     "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
     "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
@@ -74,6 +79,8 @@ const char* const USAGE =
     "  --kerf X         kerf lost at every cut (default 10)\n"
     "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
     "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
+    "  --optimal        the exact optimiser (精确): the least stock, at most --time-limit seconds per\n"
+    "                   specification (default 10), keeping the best plan found when the time is up\n"
     "  --time-limit S   end the run after S seconds as the interrupt button does (exit status 1)\n"
     "  --json           print the plan as JSON\n"
     "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook)\n"
@@ -132,6 +139,8 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
                 return false;
             }
             options.timeLimit = seconds;
+        } else if (a == "--optimal") {
+            options.optimal = true;
         } else if (a == "--example") {
             options.example = true;
         } else if (a == "--json") {
@@ -157,6 +166,10 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
     if ((!options.reportKind.empty() || !options.leftoverKind.empty()) != !options.outFile.empty()) {
         reader.Error() << (options.outFile.empty() ? "--report and --leftover need --out FILE\n"
                                                    : "--out needs --report or --leftover\n");
+        return false;
+    }
+    if (options.optimal && options.parameters.level) {
+        reader.Error() << "--optimal replaces --level: give one of them\n";
         return false;
     }
     if (haveMinimum && options.leftoverKind.empty()) {
@@ -218,6 +231,24 @@ void PrintTable(const WireOptimize_Whole& job, std::ostream& out)
     }
 }
 
+// The bound of a group or of the job: "lowerBound" (null when unknown),
+// "lowerBoundBars" where there is one stock length, and "optimal".
+template <typename Planned>
+void WriteBound(JsonWriter& w, const Planned& planned)
+{
+    w.Key("lowerBound");
+    if (planned.m_lowerBound > 0)
+        w.Number(planned.m_lowerBound);
+    else
+        w.Null();
+    if (planned.m_lowerBoundBars >= 0) {
+        w.Key("lowerBoundBars");
+        w.Integer(planned.m_lowerBoundBars);
+    }
+    w.Key("optimal");
+    w.Bool(planned.m_optimal);
+}
+
 void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
 {
     JsonWriter w;
@@ -230,6 +261,7 @@ void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
     w.Integer(job.m_totalBars);
     w.Key("utilisation");
     w.Number(job.m_utilisation);
+    WriteBound(w, job);
     w.Key("groups");
     w.BeginArray();
     for (const WireOptimize& g : job.m_groups) {
@@ -242,6 +274,7 @@ void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
         w.Integer(g.m_totalBars);
         w.Key("utilisation");
         w.Number(g.m_utilisation);
+        WriteBound(w, g);
         w.Key("used");
         w.BeginArray();
         for (std::size_t u = 0; u < g.m_usedLength.size(); ++u) {
@@ -391,11 +424,17 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return ReportProblem(options, check, u"请先输入原料长度信息!", out, err);
 
     CollectMessages messages;
-    DeadlineRun hooks(lists, options.timeLimit);
+    // At the exact level the limit is the optimiser's own, per group: it keeps
+    // the best plan found instead of ending the run.
+    DeadlineRun hooks(lists, options.optimal ? std::nullopt : options.timeLimit);
     MessageSink* previousSink = g_messageSink;
     g_messageSink = &messages;
     g_resultWindow = &hooks;
     LoadJob(g_job, lists, trim, kerf, kinds, level);
+    if (options.optimal) {
+        g_job.m_exactPlan = true;
+        g_job.m_exactSeconds = options.timeLimit.value_or(DEFAULT_OPTIMAL_SECONDS);
+    }
     JobError error;
     const bool planned = RunOptimisation(g_job, error);
     g_resultWindow = nullptr;

@@ -30,15 +30,18 @@ std::size_t CountLines(const std::string& text)
 TEST(PlanCommand, JsonHasTheDocumentedShape)
 {
     // Two pieces of 3000 fill one of two bars of 6000 exactly; the other bar
-    // stays in the leftover list.
+    // stays in the leftover list. No plan can use less than that one bar, so
+    // the bound is 6000 (1 bar) and the plan is optimal.
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", "A 3000 2 订单1\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 6000 2\n");
     const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--json"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
-              "{\"error\": null, \"totalLength\": 6000, \"totalBars\": 1, \"utilisation\": 1, \"groups\": [{\"spec\": "
-              "\"A\", \"totalLength\": 6000, \"totalBars\": 1, \"utilisation\": 1, \"used\": [[6000, 1, 6000]], "
+              "{\"error\": null, \"totalLength\": 6000, \"totalBars\": 1, \"utilisation\": 1, \"lowerBound\": 6000, "
+              "\"lowerBoundBars\": 1, \"optimal\": true, \"groups\": [{\"spec\": \"A\", \"totalLength\": 6000, "
+              "\"totalBars\": 1, \"utilisation\": 1, \"lowerBound\": 6000, \"lowerBoundBars\": 1, \"optimal\": true, "
+              "\"used\": [[6000, 1, 6000]], "
               "\"patterns\": [{\"barLength\": 6000, \"barCount\": 1, \"utilisation\": 1, \"remnant\": 0, \"pieces\": "
               "[[3000, 2]], \"marks\": [{\"barCount\": 1, \"pieces\": [[3000, 2, \"订单1\"]]}]}]}], \"leftover\": "
               "[[6000, 1, \"A\", 0]]}\n");
