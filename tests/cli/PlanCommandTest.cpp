@@ -193,3 +193,22 @@ TEST(PlanCommand, TimeLimitEndsTheRunAsTheInterruptDoes)
         EXPECT_EQ(Plan({"--example", "--time-limit", bad}).status, 2) << bad;
     EXPECT_EQ(Plan({"--example", "--time-limit"}).status, 2);
 }
+
+TEST(PlanCommand, OptimalPlansToTheBoundAndSaysSo)
+{
+    // 900 + 600 + 500 fill a bar of 2000 exactly, twice, and 800 + 700 + 500
+    // once: three full bars, the least any plan can use.
+    TempFolder folder;
+    const std::string cut = ListFile(folder, "cut.txt", "A 900 2\nA 800 1\nA 700 1\nA 600 2\nA 500 3\n");
+    const std::string stock = ListFile(folder, "stock.txt", "A 2000 0\n");
+    const CommandResult r =
+        Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--optimal", "--time-limit", "5", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"error\": null, \"totalLength\": 6000, \"totalBars\": 3, \"utilisation\": 1, "
+                          "\"lowerBound\": 6000, \"lowerBoundBars\": 3, \"optimal\": true, ",
+                          0),
+              0u)
+        << r.out;
+    // The exact optimiser replaces the speed level: not both.
+    EXPECT_EQ(Plan({"--cut", cut, "--stock", stock, "--optimal", "--level", "1"}).status, 2);
+}

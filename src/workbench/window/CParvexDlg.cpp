@@ -95,6 +95,7 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     setStyleSheet(QStringLiteral("QToolTip { color: rgb(0, 64, 64); }"));
 
     CreateControls();
+    CreateExactControls();
     CreateColumns();
     ConnectCommands();
     InstallKeyFilter();
@@ -105,6 +106,7 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     m_shortcutButton->setVisible(!DesktopShortcutExists());
 
     LoadSettings();
+    LoadExactChoice();
     ShowMembers();
     RefillCutTable();
     RefillStockTable();
@@ -187,7 +189,8 @@ void CParvexDlg::CreateControls()
 
     m_resultTable = new MyListCtrl(this);
     m_resultTable->setObjectName(QStringLiteral("resultTable"));
-    m_resultTable->setGeometry(DluToPixels(15, 260, 567, 205));
+    // Ten units shorter than the layout's 205, for the bound line below it.
+    m_resultTable->setGeometry(DluToPixels(15, 260, 567, 195));
 
     m_progress = new CGradientProgressCtrl(this);
     m_progress->setObjectName(QStringLiteral("progress"));

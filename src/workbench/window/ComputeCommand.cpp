@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QString>
 
@@ -50,8 +51,10 @@ void CParvexDlg::ComputePlan()
 
     g_resultWindow = this;
     m_resultTable->DeleteAllItems();
+    m_boundLabel->clear();
     EnableOutputButtons(false);
     LoadJob(g_job, m_lists, m_trimLength, m_kerfWidth, m_maxLengthKinds, m_speedLevel);
+    g_job.m_exactPlan = ExactChosen();
 
     const auto started = std::chrono::steady_clock::now();
     JobError error;

@@ -55,6 +55,7 @@ void SortPatterns(std::vector<WireCombine>& patterns, bool ascending, Key key)
 void CParvexDlg::FillResultTable()
 {
     m_resultTable->DeleteAllItems();
+    ShowBoundLine();
     int row = 0;
     for (const WireOptimize& group : g_job.m_groups) {
         for (const WireCombine& pattern : group.m_patterns) {
