@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,8 +112,9 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     setStyleSheet(ToolTipStyleSheet());
 
     CreateControls();
+    CreateExactControls();
     CreateColumns();
-    m_layout.Record(this, m_cutTable, m_stockTable, m_resultTable, {m_progress});
+    m_layout.Record(this, m_cutTable, m_stockTable, m_resultTable, {m_progress, m_boundLabel});
     setMinimumSize(m_layout.MinimumSize());
     ConnectCommands();
     InstallKeyFilter();
@@ -123,6 +125,7 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     m_shortcutButton->setVisible(!DesktopShortcutExists());
 
     LoadSettings();
+    LoadExactChoice();
     ShowMembers();
     RefillCutTable();
     RefillStockTable();
@@ -206,7 +209,8 @@ void CParvexDlg::CreateControls()
 
     m_resultTable = new MyListCtrl(this);
     m_resultTable->setObjectName(QStringLiteral("resultTable"));
-    m_resultTable->setGeometry(DluToPixels(15, 260, 567, 205));
+    // Ten units shorter than the layout's 205, for the bound line below it.
+    m_resultTable->setGeometry(DluToPixels(15, 260, 567, 195));
 
     m_progress = new CGradientProgressCtrl(this);
     m_progress->setObjectName(QStringLiteral("progress"));
@@ -388,6 +392,7 @@ void CParvexDlg::ConnectChangeNotices()
         });
     }
     connect(m_speedSlider, &QSlider::valueChanged, this, [this] { NoteChange(ChangeKind::Parameters); });
+    connect(m_exactCheck, &QCheckBox::toggled, this, [this] { NoteChange(ChangeKind::Parameters); });
     connect(m_kindsCombo, QOverload<int>::of(&QComboBox::activated), this,
             [this] { NoteChange(ChangeKind::Parameters); });
 }
@@ -411,6 +416,7 @@ void CParvexDlg::MarkPlanOutOfDate()
         return;
     m_planOutOfDate = true;
     m_resultTable->DeleteAllItems();
+    m_boundLabel->clear();
     m_outOfDateLabel->show();
     EnableOutputButtons(false);
 }

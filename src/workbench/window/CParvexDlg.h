@@ -17,6 +17,7 @@
 class CGradientProgressCtrl;
 class MyListCtrl;
 class Pic_Button;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -142,6 +143,16 @@ public:
     void BeginRun() override;
     void EndRun() override;
     const InputLists* MarkSource() const override { return &m_lists; }
+    void ShowExactProgress(const WireOptimize& group, double lowerBound, double bestLength) override;
+
+    // --- The exact optimiser ------------------------------------------------
+    // "精确" chosen instead of the speed level.
+    bool ExactChosen() const;
+    // The choice is kept in a file of its own beside the settings file.
+    void LoadExactChoice();
+    void SaveExactChoice();
+    // The bound line under the result table, from g_job.
+    void ShowBoundLine();
 
     // --- List files ---------------------------------------------------------
     // "导 入": asks for a file and reads it into the list (text or spreadsheet
@@ -196,6 +207,8 @@ public:
     QLineEdit* m_trimEdit = nullptr;
     QLineEdit* m_kerfEdit = nullptr;
     QComboBox* m_kindsCombo = nullptr;
+    QCheckBox* m_exactCheck = nullptr;  // 精确
+    QLabel* m_boundLabel = nullptr;     // the bound line under the result table
 
     InputLists m_lists;
     // The record read at start: carries the reserved integer back to the file.
@@ -215,6 +228,7 @@ protected:
 private:
     void CreateControls();
     void CreateColumns();
+    void CreateExactControls();
     Pic_Button* AddButton(const QString& caption, int x, int y, int w, int h, const char* name, CommandIcon icon);
     QGroupBox* AddGroupBox(const QString& caption, int x, int y, int w, int h, const char* name);
     QLabel* AddLabel(const QString& caption, int x, int y, int w, int h, const char* name, Qt::Alignment alignment);

@@ -54,6 +54,7 @@ void SortPatterns(std::vector<WireCombine>& patterns, bool ascending, Key key)
 
 void CParvexDlg::FillResultTable()
 {
+    ShowBoundLine();
     // All rows in one step: one layout of the table, not one per row.
     std::vector<QStringList> rows;
     for (const WireOptimize& group : g_job.m_groups) {
