@@ -8,6 +8,8 @@
 // with TREVAK_WRITE_REPORT_REFERENCES=1 and read the difference before
 // committing it.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +19,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "automation/SpreadsheetConnection.h"
 #include "engine/Job.h"
@@ -77,16 +77,12 @@ std::string Exact(double value)
     }
     for (int digits = 1; digits <= 17; ++digits) {
         std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value)
-            break;
+        if (std::strtod(text, nullptr) == value) break;
     }
     return text;
 }
 
-std::string U8(const std::u16string& text)
-{
-    return Utf16ToUtf8(text);
-}
+std::string U8(const std::u16string& text) { return Utf16ToUtf8(text); }
 
 std::string Border(const CellBorder& border)
 {
@@ -102,10 +98,8 @@ std::string ListWorkbook(const Workbook& book)
         out += "sheet " + U8(sheet.name) + "\n";
         out += "  page landscape=" + std::to_string(page.landscape) + " paper=" + std::to_string(page.paper) +
                " wide=" + std::to_string(page.fitPagesWide) + " scale=" + std::to_string(page.scale) +
-               " titles=" + std::to_string(page.titleFirstRow) + "-" + std::to_string(page.titleLastRow) +
-               " breaks=";
-        for (int32_t row : page.breaksBefore)
-            out += std::to_string(row) + ",";
+               " titles=" + std::to_string(page.titleFirstRow) + "-" + std::to_string(page.titleLastRow) + " breaks=";
+        for (int32_t row : page.breaksBefore) out += std::to_string(row) + ",";
         out += "\n";
         for (const auto& [column, width] : sheet.columnWidths)
             out += "  width " + ColumnLetters(column) + " " + Exact(width) + "\n";
@@ -117,18 +111,19 @@ std::string ListWorkbook(const Workbook& book)
         for (const auto& [key, cell] : sheet.cells) {
             out += "  " + ColumnLetters(key.second) + std::to_string(key.first) + " ";
             switch (cell.kind) {
-            case Cell::Kind::Empty:
-                out += "empty";
-                break;
-            case Cell::Kind::Text:
-                out += "t:" + U8(cell.text);
-                break;
-            case Cell::Kind::Number:
-                out += "n:" + Exact(cell.number);
-                break;
-            case Cell::Kind::Formula:
-                out += "f:" + U8(cell.text) + "=" + (cell.resultIsText ? U8(cell.resultText) : Exact(cell.resultNumber));
-                break;
+                case Cell::Kind::Empty:
+                    out += "empty";
+                    break;
+                case Cell::Kind::Text:
+                    out += "t:" + U8(cell.text);
+                    break;
+                case Cell::Kind::Number:
+                    out += "n:" + Exact(cell.number);
+                    break;
+                case Cell::Kind::Formula:
+                    out += "f:" + U8(cell.text) + "=" +
+                           (cell.resultIsText ? U8(cell.resultText) : Exact(cell.resultNumber));
+                    break;
             }
             const CellFormat& f = cell.format;
             out += " | " + std::string(f.bold ? "bold " : "") + Exact(f.fontSize) + " " + Hex(f.fontColour) +
@@ -143,12 +138,12 @@ std::string ListWorkbook(const Workbook& book)
 const char* PartKind(BarPartKind kind)
 {
     switch (kind) {
-    case BarPartKind::Piece:
-        return "piece";
-    case BarPartKind::Kerf:
-        return "kerf";
-    case BarPartKind::Remnant:
-        return "remnant";
+        case BarPartKind::Piece:
+            return "piece";
+        case BarPartKind::Kerf:
+            return "kerf";
+        case BarPartKind::Remnant:
+            return "remnant";
     }
     return "?";
 }
@@ -156,18 +151,15 @@ const char* PartKind(BarPartKind kind)
 std::string ListTable(const SheetTable& table)
 {
     std::string out = "table " + U8(table.title) + "\n  widths";
-    for (double width : table.columnWidths)
-        out += " " + Exact(width);
+    for (double width : table.columnWidths) out += " " + Exact(width);
     out += "\n";
     auto cells = [&out](const char* what, const std::vector<std::u16string>& texts) {
         out += std::string("  ") + what;
-        for (const std::u16string& text : texts)
-            out += " | " + U8(text);
+        for (const std::u16string& text : texts) out += " | " + U8(text);
         out += "\n";
     };
     cells("header", table.header);
-    for (const auto& row : table.rows)
-        cells("row", row);
+    for (const auto& row : table.rows) cells("row", row);
     cells("totals", table.totals);
     return out;
 }
@@ -175,21 +167,20 @@ std::string ListTable(const SheetTable& table)
 // Everything the PDF and the printer are painted from, and the pages.
 std::string ListSheet(const CuttingSheet& sheet)
 {
-    std::string out = "title " + U8(sheet.title) + "\nmade " + U8(sheet.madeAt) +
-                      "\nlandscape " + std::to_string(sheet.landscape) + "\n";
+    std::string out = "title " + U8(sheet.title) + "\nmade " + U8(sheet.madeAt) + "\nlandscape " +
+                      std::to_string(sheet.landscape) + "\n";
     for (const SheetSection& section : sheet.sections) {
         out += "section " + U8(section.spec) + "\n";
-        for (const std::u16string& line : section.headerLines)
-            out += "  header " + U8(line) + "\n";
+        for (const std::u16string& line : section.headerLines) out += "  header " + U8(line) + "\n";
         for (const SheetBarRow& row : section.rows) {
             out += "  row " + U8(row.number) + " group=" + std::to_string(row.markGroup) +
                    " marks=" + std::to_string(row.withMarks) + " bar=" + Exact(row.barLength) +
                    " bars=" + std::to_string(row.barCount) + "\n    composition " + U8(row.composition) +
                    "\n    figures " + U8(row.figures) + "\n";
             for (const BarPart& part : row.parts)
-                out += std::string("    ") + PartKind(part.kind) + " " + Exact(part.start) + " " +
-                       Exact(part.length) + " colour " + std::to_string(part.colourIndex) + " [" + U8(part.label) +
-                       "] [" + U8(part.mark) + "]\n";
+                out += std::string("    ") + PartKind(part.kind) + " " + Exact(part.start) + " " + Exact(part.length) +
+                       " colour " + std::to_string(part.colourIndex) + " [" + U8(part.label) + "] [" + U8(part.mark) +
+                       "]\n";
         }
     }
     out += ListTable(sheet.stock);
@@ -215,8 +206,7 @@ public:
     {
         const char* zone = std::getenv("TZ");
         m_had = zone != nullptr;
-        if (m_had)
-            m_zone = zone;
+        if (m_had) m_zone = zone;
         setenv("TZ", "UTC", 1);
         tzset();
     }
