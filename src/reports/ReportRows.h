@@ -14,6 +14,9 @@
 // only lay the rows out. Values stay numbers: each writer prints them its own
 // way.
 
+// The default of "可用余料的最小长度：".
+constexpr double DEFAULT_MINIMUM_LEFTOVER_LENGTH = 100;
+
 // Pieces of one length on one bar: count of them, all with the same mark
 // (empty when unmarked).
 struct ReportPiece {
