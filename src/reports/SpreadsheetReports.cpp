@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "automation/SheetCells.h"
 #include "engine/ResultModel.h"
 #include "engine/ResultText.h"
 
@@ -54,9 +55,6 @@ const uint32_t HEADER_FILL = 0xCCF2FF;  // 255, 242, 204
 const uint32_t BAND_FILL = 0xFFFFCC;    // 204, 255, 255
 
 const int32_t LINE_NONE = 0;
-const int32_t LINE_CONTINUOUS = 1;
-const int32_t WEIGHT_THIN = 2;
-const int32_t WEIGHT_MEDIUM = 3;
 
 // The segment diagram: column I (9) holds the first per cent of a bar, column
 // DD (108) the hundredth; H (8) and DE (109) carry the specification.
@@ -112,14 +110,9 @@ void Select(SpreadsheetConnection& c, int32_t column1, int32_t row1, int32_t col
                   std::max(row1, row2));
 }
 
-void CellBorder(SpreadsheetConnection& c)
-{
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_THIN);
-}
-
 void TitleStyle(SpreadsheetConnection& c)
 {
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
+    c.SetBorder(BORDER_CONTINUOUS, BORDER_MEDIUM);
     c.SetFont(true, 14, BLACK);
     c.CentreCells();
     c.SetRowHeight(30);
@@ -128,7 +121,7 @@ void TitleStyle(SpreadsheetConnection& c)
 
 void HeaderStyle(SpreadsheetConnection& c)
 {
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
+    c.SetBorder(BORDER_CONTINUOUS, BORDER_MEDIUM);
     c.SetFont(true, 11, BLACK);
     c.CentreCells();
     c.SetRowHeight(19);
@@ -137,7 +130,7 @@ void HeaderStyle(SpreadsheetConnection& c)
 
 void BodyStyle(SpreadsheetConnection& c)
 {
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
+    c.SetBorder(BORDER_CONTINUOUS, BORDER_MEDIUM);
     c.SetFont(false, 11, BLACK);
     c.CentreCells();
     c.SetRowHeight(19);
@@ -146,14 +139,6 @@ void BodyStyle(SpreadsheetConnection& c)
 void BandFill(SpreadsheetConnection& c)
 {
     c.SetFill(BAND_FILL);
-}
-
-void ColumnWidths(SpreadsheetConnection& c, const std::vector<double>& widths)
-{
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        c.SelectRange(static_cast<int32_t>(i + 1), 1);
-        c.SetColumnWidth(widths[i]);
-    }
 }
 
 // The merged title over row 1, columns A to lastColumn.
@@ -171,31 +156,10 @@ void HeaderRow(SpreadsheetConnection& c, const std::vector<std::u16string>& text
     for (std::size_t i = 0; i < texts.size(); ++i) {
         c.SelectRange(static_cast<int32_t>(i + 1), 2);
         c.SetValue(texts[i]);
-        CellBorder(c);
+        ThinBorder(c);
     }
     c.SelectRange(1, 2, static_cast<int32_t>(texts.size()), 2);
     HeaderStyle(c);
-}
-
-void TextCell(SpreadsheetConnection& c, int32_t column, int32_t row, const std::u16string& text)
-{
-    c.SelectRange(column, row);
-    c.SetValue(text);
-    CellBorder(c);
-}
-
-void NumberCell(SpreadsheetConnection& c, int32_t column, int32_t row, double value)
-{
-    c.SelectRange(column, row);
-    c.SetValue(value);
-    CellBorder(c);
-}
-
-void FormulaCell(SpreadsheetConnection& c, int32_t column, int32_t row, const std::u16string& formula)
-{
-    c.SelectRange(column, row);
-    c.SetFormula(formula);
-    CellBorder(c);
 }
 
 int64_t CountAt(const std::vector<int64_t>& counts, std::size_t i)
@@ -312,7 +276,7 @@ void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& patter
             c.SelectRange(v + DIAGRAM_OFFSET, row, w + DIAGRAM_OFFSET, row);
             c.Merge();
             c.SetValue(LengthString(piece));
-            CellBorder(c);
+            ThinBorder(c);
             c.CentreCells();
             const int index = registry.IndexOf(piece, spec);
             c.SetFill(SegmentColour(index));
@@ -324,7 +288,7 @@ void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& patter
         return;
     c.SelectRange(v + DIAGRAM_OFFSET, row, DIAGRAM_LAST, row);
     c.Merge();
-    CellBorder(c);
+    ThinBorder(c);
     c.SetFont(false, 10, BLACK);
     c.CentreCells();
 }
@@ -333,7 +297,7 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
 {
     c.SelectSheet(1);
     c.SetSheetName(u"下料组合(格式A)");
-    ColumnWidths(c, {8, 30, 18, 15, 22, 60, 15});
+    SetColumnWidths(c, {8, 30, 18, 15, 22, 60, 15});
     Title(c, 7, PLAN_TITLE);
     HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"利用率", u"下料组合", u"余 长"});
 
@@ -342,13 +306,13 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     for (const WireOptimize& group : job.m_groups) {
         for (const WireCombine& pattern : group.m_patterns) {
             ++n;
-            NumberCell(c, 1, row, static_cast<double>(n));
-            TextCell(c, 2, row, group.m_spec);
-            NumberCell(c, 3, row, pattern.m_barLength);
-            NumberCell(c, 4, row, static_cast<double>(pattern.m_barCount));
-            TextCell(c, 5, row, PercentText(pattern.m_utilisation));
-            TextCell(c, 6, row, PatternText(pattern));
-            NumberCell(c, 7, row, pattern.m_remnant);
+            WriteNumberCell(c, 1, row, static_cast<double>(n));
+            WriteTextCell(c, 2, row, group.m_spec);
+            WriteNumberCell(c, 3, row, pattern.m_barLength);
+            WriteNumberCell(c, 4, row, static_cast<double>(pattern.m_barCount));
+            WriteTextCell(c, 5, row, PercentText(pattern.m_utilisation));
+            WriteTextCell(c, 6, row, PatternText(pattern));
+            WriteNumberCell(c, 7, row, pattern.m_remnant);
             c.SelectRange(LEFT_LABEL, row);
             c.SetValue(group.m_spec);
             c.SelectRange(RIGHT_LABEL, row);
@@ -387,7 +351,7 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     c.SelectRange(DIAGRAM_FIRST, 2, DIAGRAM_LAST, 2);
     c.Merge();
     c.SetValue(u"分段示意图");
-    c.SetBorder(LINE_NONE, WEIGHT_THIN);
+    c.SetBorder(LINE_NONE, BORDER_THIN);
     c.SetFont(false, 11, BLACK);
     c.CentreCells();
 
@@ -426,7 +390,7 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
         header.push_back(u"标  记");
     }
     const int32_t lastColumn = withMarks ? 8 : 7;
-    ColumnWidths(c, widths);
+    SetColumnWidths(c, widths);
     Title(c, lastColumn, PLAN_TITLE);
     HeaderRow(c, header);
 
@@ -456,29 +420,29 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
                     c.SetNumberFormat(u"@");
                     c.SetValue(CountString(n) + u"-" + CountString(static_cast<int64_t>(g + 1)));
                 }
-                CellBorder(c);
+                ThinBorder(c);
                 BlockColumn(c, 2, row, rows);
                 c.SetValue(group.m_spec);
-                CellBorder(c);
+                ThinBorder(c);
                 BlockColumn(c, 3, row, rows);
                 c.SetValue(pattern.m_barLength);
-                CellBorder(c);
+                ThinBorder(c);
                 BlockColumn(c, 4, row, rows);
                 c.SetValue(static_cast<double>(record.m_barCount));
-                CellBorder(c);
+                ThinBorder(c);
                 BlockColumn(c, 5, row, rows);
                 c.SetValue(PercentText(pattern.m_utilisation));
-                CellBorder(c);
+                ThinBorder(c);
                 BlockColumn(c, 6, row, rows);
                 c.SetValue(pattern.m_remnant);
-                CellBorder(c);
+                ThinBorder(c);
 
                 for (std::size_t j = 0; j < entries; ++j) {
                     const int32_t pieceRow = row + static_cast<int32_t>(j);
-                    TextCell(c, 7, pieceRow,
+                    WriteTextCell(c, 7, pieceRow,
                              LengthString(record.m_pieceLength[j]) + u" x " + CountString(CountAt(record.m_pieceCount, j)));
                     if (withMarks)
-                        TextCell(c, 8, pieceRow, j < record.m_pieceMark.size() ? record.m_pieceMark[j] : MyString());
+                        WriteTextCell(c, 8, pieceRow, j < record.m_pieceMark.size() ? record.m_pieceMark[j] : MyString());
                 }
                 if (block % 2 == 0) {
                     c.SelectRange(1, row, lastColumn, row + rows - 1);
@@ -506,7 +470,7 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     c.AddSheetAfter(2);
     c.SelectSheet(3);
     c.SetSheetName(u"原料统计");
-    ColumnWidths(c, {8, 30, 18, 15, 22, 22});
+    SetColumnWidths(c, {8, 30, 18, 15, 22, 22});
     Title(c, 6, STOCK_TITLE);
     HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"总 长", u"利用率"});
 
@@ -521,12 +485,12 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
             const double stockLength = group.m_usedLength[i];
             const double total = static_cast<double>(bars) * stockLength;
             const double pieces = i < group.m_usedPieceLength.size() ? group.m_usedPieceLength[i] : 0;
-            NumberCell(c, 1, row, static_cast<double>(k));
-            TextCell(c, 2, row, group.m_spec);
-            NumberCell(c, 3, row, stockLength);
-            NumberCell(c, 4, row, static_cast<double>(bars));
-            FormulaCell(c, 5, row, ProductFormula(row));
-            TextCell(c, 6, row, PercentText(total > 0 ? pieces / total : 0));
+            WriteNumberCell(c, 1, row, static_cast<double>(k));
+            WriteTextCell(c, 2, row, group.m_spec);
+            WriteNumberCell(c, 3, row, stockLength);
+            WriteNumberCell(c, 4, row, static_cast<double>(bars));
+            WriteFormulaCell(c, 5, row, ProductFormula(row));
+            WriteTextCell(c, 6, row, PercentText(total > 0 ? pieces / total : 0));
             if (k % 2 == 0) {
                 c.SelectRange(1, row, 6, row);
                 BandFill(c);
@@ -540,10 +504,10 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     BodyStyle(c);
 
     const int32_t totals = last + 1;
-    TextCell(c, 3, totals, u"汇 总");
-    FormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
-    FormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
-    TextCell(c, 6, totals, PercentText(job.m_utilisation));
+    WriteTextCell(c, 3, totals, u"汇 总");
+    WriteFormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
+    WriteFormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
+    WriteTextCell(c, 6, totals, PercentText(job.m_utilisation));
     c.SelectRange(3, totals, 6, totals);
     HeaderStyle(c);
 
@@ -602,7 +566,7 @@ void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize
     SpreadsheetConnection& c = connection;
     c.SelectSheet(1);
     c.SetSheetName(u"余料");
-    ColumnWidths(c, {8, 40, 18, 15, 22});
+    SetColumnWidths(c, {8, 40, 18, 15, 22});
     Title(c, 5, LEFTOVER_TITLE);
     HeaderRow(c, {u"序 号", u"规   格", u"长 度", u"数 量", u"总 长"});
 
@@ -614,15 +578,15 @@ void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize
             continue;
         ++k;
         const int64_t quantity = CountAt(job.m_leftoverQuantity, i);
-        NumberCell(c, 1, row, static_cast<double>(k));
-        TextCell(c, 2, row, i < job.m_leftoverSpec.size() ? job.m_leftoverSpec[i] : MyString());
-        NumberCell(c, 3, row, length);
+        WriteNumberCell(c, 1, row, static_cast<double>(k));
+        WriteTextCell(c, 2, row, i < job.m_leftoverSpec.size() ? job.m_leftoverSpec[i] : MyString());
+        WriteNumberCell(c, 3, row, length);
         if (quantity <= 0) {
-            TextCell(c, 4, row, u"不限");
-            FormulaCell(c, 5, row, u"---");
+            WriteTextCell(c, 4, row, u"不限");
+            WriteFormulaCell(c, 5, row, u"---");
         } else {
-            NumberCell(c, 4, row, static_cast<double>(quantity));
-            FormulaCell(c, 5, row, ProductFormula(row));
+            WriteNumberCell(c, 4, row, static_cast<double>(quantity));
+            WriteFormulaCell(c, 5, row, ProductFormula(row));
         }
         if (k % 2 == 0) {
             c.SelectRange(1, row, 5, row);
@@ -636,9 +600,9 @@ void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize
     BodyStyle(c);
 
     const int32_t totals = last + 1;
-    TextCell(c, 3, totals, u"汇 总");
-    FormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
-    FormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
+    WriteTextCell(c, 3, totals, u"汇 总");
+    WriteFormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
+    WriteFormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
     c.SelectRange(3, totals, 5, totals);
     HeaderStyle(c);
 
