@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "automation/SheetCells.h"
-#include "engine/ResultModel.h"
 #include "engine/ResultText.h"
+#include "reports/ReportRows.h"
 
 namespace {
 
@@ -162,11 +162,6 @@ void HeaderRow(SpreadsheetConnection& c, const std::vector<std::u16string>& text
     HeaderStyle(c);
 }
 
-int64_t CountAt(const std::vector<int64_t>& counts, std::size_t i)
-{
-    return i < counts.size() ? counts[i] : 0;
-}
-
 // ---------------------------------------------------------------------------
 // Printing
 
@@ -254,19 +249,19 @@ int PerCentColumn(double sum, double barLength)
 
 // One row of the segment diagram: a coloured, labelled block per piece that
 // reaches a new per cent of the bar, then the remnant block.
-void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& pattern, const MyString& spec,
+void DiagramRow(SpreadsheetConnection& c, int32_t row, const ReportPatternRow& pattern, const MyString& spec,
                 SegmentColourRegistry& registry)
 {
-    const double barLength = pattern.m_barLength;
+    const double barLength = pattern.barLength;
     if (!(barLength > 0))
         return;
     int v = 1;
     int w = -1;  // no piece yet
     double sum = 0;
     int64_t walked = 0;
-    for (std::size_t i = 0; i < pattern.m_pieceLength.size() && v <= PER_CENT_COLUMNS; ++i) {
-        const double piece = pattern.m_pieceLength[i];
-        const int64_t count = CountAt(pattern.m_pieceCount, i);
+    for (std::size_t i = 0; i < pattern.pieces.size() && v <= PER_CENT_COLUMNS; ++i) {
+        const double piece = pattern.pieces[i].length;
+        const int64_t count = pattern.pieces[i].count;
         // Once v passes 100 no later piece can get a block, nor can the remnant.
         for (int64_t k = 0; k < count && v <= PER_CENT_COLUMNS && walked < SEGMENT_PIECE_LIMIT; ++k, ++walked) {
             sum += piece;
@@ -293,7 +288,7 @@ void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& patter
     c.CentreCells();
 }
 
-void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
+void FormatASheet(SpreadsheetConnection& c, const ReportRows& rows)
 {
     c.SelectSheet(1);
     c.SetSheetName(u"下料组合(格式A)");
@@ -302,22 +297,20 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"利用率", u"下料组合", u"余 长"});
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t n = 0;
-    for (const WireOptimize& group : job.m_groups) {
-        for (const WireCombine& pattern : group.m_patterns) {
-            ++n;
-            WriteNumberCell(c, 1, row, static_cast<double>(n));
-            WriteTextCell(c, 2, row, group.m_spec);
-            WriteNumberCell(c, 3, row, pattern.m_barLength);
-            WriteNumberCell(c, 4, row, static_cast<double>(pattern.m_barCount));
-            WriteTextCell(c, 5, row, PercentText(pattern.m_utilisation));
-            WriteTextCell(c, 6, row, PatternText(pattern));
-            WriteNumberCell(c, 7, row, pattern.m_remnant);
+    for (const ReportGroupRows& group : rows.groups) {
+        for (const ReportPatternRow& pattern : group.patterns) {
+            WriteNumberCell(c, 1, row, static_cast<double>(pattern.number));
+            WriteTextCell(c, 2, row, group.spec);
+            WriteNumberCell(c, 3, row, pattern.barLength);
+            WriteNumberCell(c, 4, row, static_cast<double>(pattern.barCount));
+            WriteTextCell(c, 5, row, PercentText(pattern.utilisation));
+            WriteTextCell(c, 6, row, PiecesText(pattern.pieces, u"x", u"+"));
+            WriteNumberCell(c, 7, row, pattern.remnant);
             c.SelectRange(LEFT_LABEL, row);
-            c.SetValue(group.m_spec);
+            c.SetValue(group.spec);
             c.SelectRange(RIGHT_LABEL, row);
-            c.SetValue(group.m_spec);
-            if (n % 2 == 0) {
+            c.SetValue(group.spec);
+            if (pattern.number % 2 == 0) {
                 c.SelectRange(1, row, 7, row);
                 BandFill(c);
                 c.SelectRange(LEFT_LABEL, row);
@@ -357,9 +350,9 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
 
     SegmentColourRegistry registry;
     row = FIRST_BODY_ROW;
-    for (const WireOptimize& group : job.m_groups) {
-        for (const WireCombine& pattern : group.m_patterns) {
-            DiagramRow(c, row, pattern, group.m_spec, registry);
+    for (const ReportGroupRows& group : rows.groups) {
+        for (const ReportPatternRow& pattern : group.patterns) {
+            DiagramRow(c, row, pattern, group.spec, registry);
             ++row;
         }
     }
@@ -377,7 +370,7 @@ void BlockColumn(SpreadsheetConnection& c, int32_t column, int32_t firstRow, int
         c.Merge();
 }
 
-void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool withMarks)
+void FormatBSheet(SpreadsheetConnection& c, const ReportRows& rows, bool withMarks)
 {
     c.AddSheetAfter(1);
     c.SelectSheet(2);
@@ -395,61 +388,53 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
     HeaderRow(c, header);
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t n = 0;
-    int64_t block = 0;
     std::vector<PrintUnit> units;
-    for (const WireOptimize& group : job.m_groups) {
-        for (const WireCombine& pattern : group.m_patterns) {
-            ++n;
+    for (const ReportGroupRows& group : rows.groups) {
+        for (const ReportPatternRow& pattern : group.patterns) {
             units.emplace_back();
             units.back().firstRow = row;
-            const std::vector<WireCombine_Mark> records = ReportedMarkRecords(pattern);
-            const std::size_t recordCount = records.size();
-            for (std::size_t g = 0; g < recordCount; ++g) {
-                const WireCombine_Mark& record = records[g];
-                ++block;
+            for (const ReportMarkGroup& record : pattern.markGroups) {
                 // A record always holds the pieces of one bar; one without any
                 // still takes a row, so that its bars are listed.
-                const std::size_t entries = record.m_pieceLength.size();
-                const int32_t rows = static_cast<int32_t>(std::max<std::size_t>(entries, 1));
+                const std::size_t entries = record.pieces.size();
+                const int32_t blockRows = static_cast<int32_t>(std::max<std::size_t>(entries, 1));
 
-                BlockColumn(c, 1, row, rows);
-                if (recordCount == 1) {
-                    c.SetValue(static_cast<double>(n));
+                BlockColumn(c, 1, row, blockRows);
+                if (pattern.markGroups.size() == 1) {
+                    c.SetValue(static_cast<double>(pattern.number));
                 } else {
                     c.SetNumberFormat(u"@");
-                    c.SetValue(CountString(n) + u"-" + CountString(static_cast<int64_t>(g + 1)));
+                    c.SetValue(record.number);
                 }
                 ThinBorder(c);
-                BlockColumn(c, 2, row, rows);
-                c.SetValue(group.m_spec);
+                BlockColumn(c, 2, row, blockRows);
+                c.SetValue(group.spec);
                 ThinBorder(c);
-                BlockColumn(c, 3, row, rows);
-                c.SetValue(pattern.m_barLength);
+                BlockColumn(c, 3, row, blockRows);
+                c.SetValue(pattern.barLength);
                 ThinBorder(c);
-                BlockColumn(c, 4, row, rows);
-                c.SetValue(static_cast<double>(record.m_barCount));
+                BlockColumn(c, 4, row, blockRows);
+                c.SetValue(static_cast<double>(record.barCount));
                 ThinBorder(c);
-                BlockColumn(c, 5, row, rows);
-                c.SetValue(PercentText(pattern.m_utilisation));
+                BlockColumn(c, 5, row, blockRows);
+                c.SetValue(PercentText(pattern.utilisation));
                 ThinBorder(c);
-                BlockColumn(c, 6, row, rows);
-                c.SetValue(pattern.m_remnant);
+                BlockColumn(c, 6, row, blockRows);
+                c.SetValue(pattern.remnant);
                 ThinBorder(c);
 
                 for (std::size_t j = 0; j < entries; ++j) {
                     const int32_t pieceRow = row + static_cast<int32_t>(j);
-                    WriteTextCell(c, 7, pieceRow,
-                             LengthString(record.m_pieceLength[j]) + u" x " + CountString(CountAt(record.m_pieceCount, j)));
+                    WriteTextCell(c, 7, pieceRow, PieceText(record.pieces[j], u" x "));
                     if (withMarks)
-                        WriteTextCell(c, 8, pieceRow, j < record.m_pieceMark.size() ? record.m_pieceMark[j] : MyString());
+                        WriteTextCell(c, 8, pieceRow, record.pieces[j].mark);
                 }
-                if (block % 2 == 0) {
-                    c.SelectRange(1, row, lastColumn, row + rows - 1);
+                if (record.block % 2 == 0) {
+                    c.SelectRange(1, row, lastColumn, row + blockRows - 1);
                     BandFill(c);
                 }
-                units.back().records.emplace_back(row, rows);
-                row += rows;
+                units.back().records.emplace_back(row, blockRows);
+                row += blockRows;
             }
         }
     }
@@ -465,7 +450,7 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
 // ---------------------------------------------------------------------------
 // Worksheet 3, stock summary
 
-void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
+void StockSheet(SpreadsheetConnection& c, const ReportRows& rows)
 {
     c.AddSheetAfter(2);
     c.SelectSheet(3);
@@ -475,28 +460,18 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"总 长", u"利用率"});
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t k = 0;
-    for (const WireOptimize& group : job.m_groups) {
-        for (std::size_t i = 0; i < group.m_usedLength.size() && i < group.m_usedBars.size(); ++i) {
-            const int64_t bars = group.m_usedBars[i];
-            if (bars <= 0)
-                continue;
-            ++k;
-            const double stockLength = group.m_usedLength[i];
-            const double total = static_cast<double>(bars) * stockLength;
-            const double pieces = i < group.m_usedPieceLength.size() ? group.m_usedPieceLength[i] : 0;
-            WriteNumberCell(c, 1, row, static_cast<double>(k));
-            WriteTextCell(c, 2, row, group.m_spec);
-            WriteNumberCell(c, 3, row, stockLength);
-            WriteNumberCell(c, 4, row, static_cast<double>(bars));
-            WriteFormulaCell(c, 5, row, ProductFormula(row));
-            WriteTextCell(c, 6, row, PercentText(total > 0 ? pieces / total : 0));
-            if (k % 2 == 0) {
-                c.SelectRange(1, row, 6, row);
-                BandFill(c);
-            }
-            ++row;
+    for (const ReportStockRow& stock : rows.stock) {
+        WriteNumberCell(c, 1, row, static_cast<double>(stock.number));
+        WriteTextCell(c, 2, row, stock.spec);
+        WriteNumberCell(c, 3, row, stock.length);
+        WriteNumberCell(c, 4, row, static_cast<double>(stock.bars));
+        WriteFormulaCell(c, 5, row, ProductFormula(row));
+        WriteTextCell(c, 6, row, PercentText(stock.utilisation));
+        if (stock.number % 2 == 0) {
+            c.SelectRange(1, row, 6, row);
+            BandFill(c);
         }
+        ++row;
     }
     const int32_t last = row - 1;
 
@@ -507,7 +482,7 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     WriteTextCell(c, 3, totals, u"汇 总");
     WriteFormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
     WriteFormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
-    WriteTextCell(c, 6, totals, PercentText(job.m_utilisation));
+    WriteTextCell(c, 6, totals, PercentText(rows.utilisation));
     c.SelectRange(3, totals, 6, totals);
     HeaderStyle(c);
 
@@ -554,15 +529,17 @@ int SegmentColourRegistry::IndexOf(double length, const MyString& spec)
 
 void BuildPlanWorkbook(SpreadsheetConnection& connection, const WireOptimize_Whole& job, bool withMarks)
 {
-    FormatASheet(connection, job);
-    FormatBSheet(connection, job, withMarks);
-    StockSheet(connection, job);
+    const ReportRows rows = BuildReportRows(job, DEFAULT_MINIMUM_LEFTOVER_LENGTH);
+    FormatASheet(connection, rows);
+    FormatBSheet(connection, rows, withMarks);
+    StockSheet(connection, rows);
     connection.SelectSheet(1);
     connection.ActivateSheet();
 }
 
 void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize_Whole& job, double minimumLength)
 {
+    const ReportRows rows = BuildReportRows(job, minimumLength);
     SpreadsheetConnection& c = connection;
     c.SelectSheet(1);
     c.SetSheetName(u"余料");
@@ -571,24 +548,18 @@ void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize
     HeaderRow(c, {u"序 号", u"规   格", u"长 度", u"数 量", u"总 长"});
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t k = 0;
-    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i) {
-        const double length = job.m_leftoverLength[i];
-        if (length < minimumLength)
-            continue;
-        ++k;
-        const int64_t quantity = CountAt(job.m_leftoverQuantity, i);
-        WriteNumberCell(c, 1, row, static_cast<double>(k));
-        WriteTextCell(c, 2, row, i < job.m_leftoverSpec.size() ? job.m_leftoverSpec[i] : MyString());
-        WriteNumberCell(c, 3, row, length);
-        if (quantity <= 0) {
+    for (const ReportLeftoverRow& leftover : rows.leftover) {
+        WriteNumberCell(c, 1, row, static_cast<double>(leftover.number));
+        WriteTextCell(c, 2, row, leftover.spec);
+        WriteNumberCell(c, 3, row, leftover.length);
+        if (leftover.unlimited) {
             WriteTextCell(c, 4, row, u"不限");
             WriteFormulaCell(c, 5, row, u"---");
         } else {
-            WriteNumberCell(c, 4, row, static_cast<double>(quantity));
+            WriteNumberCell(c, 4, row, static_cast<double>(leftover.quantity));
             WriteFormulaCell(c, 5, row, ProductFormula(row));
         }
-        if (k % 2 == 0) {
+        if (leftover.number % 2 == 0) {
             c.SelectRange(1, row, 5, row);
             BandFill(c);
         }
