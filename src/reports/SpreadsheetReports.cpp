@@ -50,9 +50,7 @@ const double SAME_LENGTH = 0.00001;
 
 const uint32_t BLACK = 0;
 const uint32_t WHITE = 0xFFFFFF;
-const uint32_t TITLE_FILL = 0xB4E0C6;   // 198, 224, 180
-const uint32_t HEADER_FILL = 0xCCF2FF;  // 255, 242, 204
-const uint32_t BAND_FILL = 0xFFFFCC;    // 204, 255, 255
+const uint32_t BAND_FILL = 0xFFFFCC;  // 204, 255, 255
 
 const int32_t LINE_NONE = 0;
 
@@ -108,32 +106,6 @@ void Select(SpreadsheetConnection& c, int32_t column1, int32_t row1, int32_t col
 {
     c.SelectRange(std::min(column1, column2), std::min(row1, row2), std::max(column1, column2),
                   std::max(row1, row2));
-}
-
-void TitleStyle(SpreadsheetConnection& c)
-{
-    c.SetBorder(BORDER_CONTINUOUS, BORDER_MEDIUM);
-    c.SetFont(true, 14, BLACK);
-    c.CentreCells();
-    c.SetRowHeight(30);
-    c.SetFill(TITLE_FILL);
-}
-
-void HeaderStyle(SpreadsheetConnection& c)
-{
-    c.SetBorder(BORDER_CONTINUOUS, BORDER_MEDIUM);
-    c.SetFont(true, 11, BLACK);
-    c.CentreCells();
-    c.SetRowHeight(19);
-    c.SetFill(HEADER_FILL);
-}
-
-void BodyStyle(SpreadsheetConnection& c)
-{
-    c.SetBorder(BORDER_CONTINUOUS, BORDER_MEDIUM);
-    c.SetFont(false, 11, BLACK);
-    c.CentreCells();
-    c.SetRowHeight(19);
 }
 
 void BandFill(SpreadsheetConnection& c)

@@ -82,3 +82,45 @@ TEST(SheetCellsTest, ColumnWidthsFromColumnA)
     EXPECT_EQ(widths.at(3), 18);
     EXPECT_EQ(widths.at(6), 22);
 }
+
+TEST(SheetCellsTest, TitleHeaderAndBodyStyles)
+{
+    SpreadsheetConnection sheet;
+    sheet.Start();
+    sheet.SelectRange(1, 1, 3, 1);
+    TitleStyle(sheet);
+    sheet.SelectRange(1, 2, 3, 2);
+    HeaderStyle(sheet);
+    sheet.SelectRange(1, 3, 3, 4);
+    BodyStyle(sheet);
+
+    const Worksheet& s = sheet.Book().sheets.at(0);
+    // Title: bold 14 on 198, 224, 180 (0xBBGGRR 0xB4E0C6), 30 high.
+    const CellFormat& title = At(sheet, 2, 1).format;
+    EXPECT_TRUE(title.bold);
+    EXPECT_EQ(title.fontSize, 14);
+    EXPECT_TRUE(title.hasFill);
+    EXPECT_EQ(title.fill, 0xB4E0C6u);
+    EXPECT_EQ(s.rowHeights.at(1), 30);
+    // Header: bold 11 on 255, 242, 204, 19 high.
+    const CellFormat& header = At(sheet, 2, 2).format;
+    EXPECT_TRUE(header.bold);
+    EXPECT_EQ(header.fontSize, 11);
+    EXPECT_EQ(header.fill, 0xCCF2FFu);
+    EXPECT_EQ(s.rowHeights.at(2), 19);
+    // Body: plain 11 without fill, every row 19 high.
+    const CellFormat& body = At(sheet, 1, 4).format;
+    EXPECT_FALSE(body.bold);
+    EXPECT_EQ(body.fontSize, 11);
+    EXPECT_FALSE(body.hasFill);
+    EXPECT_EQ(s.rowHeights.at(3), 19);
+    EXPECT_EQ(s.rowHeights.at(4), 19);
+    // All centred, black, outlined medium.
+    for (const CellFormat* f : {&title, &header, &body}) {
+        EXPECT_TRUE(f->centred);
+        EXPECT_EQ(f->fontColour, 0u);
+    }
+    EXPECT_EQ(At(sheet, 1, 1).format.left.weight, 3);
+    EXPECT_EQ(At(sheet, 3, 2).format.right.weight, 3);
+    EXPECT_EQ(At(sheet, 2, 4).format.bottom.weight, 3);
+}
