@@ -179,6 +179,8 @@ void CParvexDlg::CreateControls()
 
     m_cutTable = new MyListCtrl(this);
     m_cutTable->setObjectName(QStringLiteral("cutTable"));
+    m_cutRows = new InputListModel(m_lists, LIST_CUT, this);
+    m_cutTable->SetRows(m_cutRows);
     m_cutTable->setGeometry(DluToPixels(15, 22, 280, 179));
     m_cutAddButton = AddButton(QStringLiteral("增  加"), 29, 208, 54, 13, "cutAddButton", CommandIcon::Add);
     m_cutDeleteButton = AddButton(QStringLiteral("删  除"), 118, 208, 54, 13, "cutDeleteButton", CommandIcon::Delete);
@@ -191,6 +193,8 @@ void CParvexDlg::CreateControls()
 
     m_stockTable = new MyListCtrl(this);
     m_stockTable->setObjectName(QStringLiteral("stockTable"));
+    m_stockRows = new InputListModel(m_lists, LIST_STOCK, this);
+    m_stockTable->SetRows(m_stockRows);
     m_stockTable->setGeometry(DluToPixels(311, 22, 273, 179));
     m_stockAddButton = AddButton(QStringLiteral("增  加"), 329, 208, 54, 13, "stockAddButton", CommandIcon::Add);
     m_stockDeleteButton =
@@ -206,6 +210,8 @@ void CParvexDlg::CreateControls()
 
     m_resultTable = new MyListCtrl(this);
     m_resultTable->setObjectName(QStringLiteral("resultTable"));
+    m_resultRows = new ResultTableModel(this);
+    m_resultTable->SetRows(m_resultRows);
     m_resultTable->setGeometry(DluToPixels(15, 260, 567, 205));
 
     m_progress = new CGradientProgressCtrl(this);
@@ -306,39 +312,38 @@ void CParvexDlg::ConnectCommands()
     connect(m_helpButton, &QPushButton::clicked, this, [this] { OnHelpCommand(); });
     connect(m_aboutButton, &QPushButton::clicked, this, [this] { OnAboutCommand(); });
 
-    connect(m_cutAddButton, &QPushButton::clicked, this, [this] { AddCutItem(); });
-    connect(m_cutDeleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedCutRows(); });
-    connect(m_cutMergeButton, &QPushButton::clicked, this, [this] { MergeCutRows(); });
-    connect(m_cutImportButton, &QPushButton::clicked, this, [this] { OnImportList(LIST_CUT); });
-    connect(m_cutExportButton, &QPushButton::clicked, this, [this] { OnExportList(LIST_CUT); });
-    connect(m_cutFormatButton, &QPushButton::clicked, this, [this] { ShowFormatMenu(LIST_CUT); });
-    connect(m_stockAddButton, &QPushButton::clicked, this, [this] { AddStockItem(); });
-    connect(m_stockDeleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedStockRows(); });
-    connect(m_stockMergeButton, &QPushButton::clicked, this, [this] { MergeStockRows(); });
-    connect(m_stockImportButton, &QPushButton::clicked, this, [this] { OnImportList(LIST_STOCK); });
-    connect(m_stockExportButton, &QPushButton::clicked, this, [this] { OnExportList(LIST_STOCK); });
-    connect(m_stockFormatButton, &QPushButton::clicked, this, [this] { ShowFormatMenu(LIST_STOCK); });
-
-    connect(m_cutTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnCutDoubleClick(row); });
-    connect(m_stockTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnStockDoubleClick(row); });
-    connect(m_cutTable, &MyListCtrl::itemClicked, this, [this](int row, int column) { BatchEditCutRows(row, column); });
-    connect(m_stockTable, &MyListCtrl::itemClicked, this,
-            [this](int row, int column) { BatchEditStockRows(row, column); });
-    connect(m_cutTable, &MyListCtrl::deletePressed, this, [this] { DeleteSelectedCutRows(); });
-    connect(m_stockTable, &MyListCtrl::deletePressed, this, [this] { DeleteSelectedStockRows(); });
-    connect(m_cutTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { SortCutTable(column); });
-    connect(m_stockTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { SortStockTable(column); });
+    ConnectListCommands(LIST_CUT);
+    ConnectListCommands(LIST_STOCK);
     connect(m_resultTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { SortResultTable(column); });
     connect(m_resultTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnResultDoubleClick(row); });
-    connect(m_cutTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { OnCutSelectionChanged(); });
-    connect(m_stockTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { OnStockSelectionChanged(); });
 
     connect(m_kindsCombo, QOverload<int>::of(&QComboBox::activated), this, [this] { ReadControls(); });
+}
+
+void CParvexDlg::ConnectListCommands(ListKind kind)
+{
+    const bool cut = kind == LIST_CUT;
+    MyListCtrl* table = Table(kind);
+    connect(cut ? m_cutAddButton : m_stockAddButton, &QPushButton::clicked, this, [this, kind] { AddItem(kind); });
+    connect(cut ? m_cutDeleteButton : m_stockDeleteButton, &QPushButton::clicked, this,
+            [this, kind] { DeleteSelectedRows(kind); });
+    connect(cut ? m_cutMergeButton : m_stockMergeButton, &QPushButton::clicked, this, [this, kind] { MergeRows(kind); });
+    connect(cut ? m_cutImportButton : m_stockImportButton, &QPushButton::clicked, this,
+            [this, kind] { OnImportList(kind); });
+    connect(cut ? m_cutExportButton : m_stockExportButton, &QPushButton::clicked, this,
+            [this, kind] { OnExportList(kind); });
+    connect(cut ? m_cutFormatButton : m_stockFormatButton, &QPushButton::clicked, this,
+            [this, kind] { ShowFormatMenu(kind); });
+
+    connect(table, &MyListCtrl::itemDoubleClicked, this, [this, kind](int row, int) { OnDoubleClick(kind, row); });
+    connect(table, &MyListCtrl::itemClicked, this,
+            [this, kind](int row, int column) { BatchEditRows(kind, row, column); });
+    connect(table, &MyListCtrl::deletePressed, this, [this, kind] { DeleteSelectedRows(kind); });
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, kind](int column) { SortTable(kind, column); });
+    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this, kind] { OnSelectionChanged(kind); });
 }
 
 void CParvexDlg::InstallKeyFilter()
@@ -410,7 +415,7 @@ void CParvexDlg::MarkPlanOutOfDate()
     if (m_resultTable->GetItemCount() == 0)
         return;
     m_planOutOfDate = true;
-    m_resultTable->DeleteAllItems();
+    m_resultRows->Clear();
     m_outOfDateLabel->show();
     EnableOutputButtons(false);
 }

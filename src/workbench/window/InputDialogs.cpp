@@ -356,3 +356,101 @@ void Dlg_CLK_4::OnOk()
     m_priority = m_priorityCheck->isChecked() ? 1 : 0;
     accept();
 }
+
+// ---------------------------------------------------------------------------
+// The dialogs of either list
+
+namespace {
+
+// The fourth value of a row: the mark of a cut row, the priority of a stock row.
+void LoadFourth(Dlg_MSG_Len& dialog, const ListRow& row)
+{
+    dialog.m_mark = ToQString(row.mark);
+}
+
+void LoadFourth(Dlg_MSG_Len2& dialog, const ListRow& row)
+{
+    dialog.m_priority = row.priority;
+}
+
+void StoreFourth(const Dlg_MSG_Len& dialog, ListRow& row)
+{
+    row.mark = ToMyString(dialog.m_mark);
+}
+
+void StoreFourth(const Dlg_MSG_Len2& dialog, ListRow& row)
+{
+    row.priority = dialog.m_priority;
+}
+
+template <typename Dialog>
+bool RunRowDialogOf(QWidget* parent, RowDialogMode mode, int focusColumn, ListRow& row)
+{
+    Dialog dialog(parent, mode);
+    dialog.m_spec = ToQString(row.spec);
+    dialog.m_length = row.length;
+    dialog.m_quantity = row.quantity;
+    LoadFourth(dialog, row);
+    dialog.m_focusColumn = focusColumn;
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    row.spec = ToMyString(dialog.m_spec);
+    row.length = dialog.m_length;
+    row.quantity = dialog.m_quantity;
+    StoreFourth(dialog, row);
+    return true;
+}
+
+}  // namespace
+
+bool RunRowDialog(QWidget* parent, ListKind kind, RowDialogMode mode, int focusColumn, ListRow& row)
+{
+    if (kind == LIST_CUT)
+        return RunRowDialogOf<Dlg_MSG_Len>(parent, mode, focusColumn, row);
+    return RunRowDialogOf<Dlg_MSG_Len2>(parent, mode, focusColumn, row);
+}
+
+bool RunBatchDialog(QWidget* parent, ListKind kind, int column, const ListRow* clicked, ListRow& typed)
+{
+    if (kind == LIST_CUT && column == 3) {
+        Dlg_CLK_1 dialog(parent);
+        dialog.m_quantity = clicked ? clicked->quantity : 1;
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.quantity = dialog.m_quantity;
+        return true;
+    }
+    if (kind == LIST_CUT && column == 4) {
+        Dlg_CLK_2 dialog(parent);
+        dialog.m_mark = clicked ? ToQString(clicked->mark) : QString();
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.mark = ToMyString(dialog.m_mark);
+        return true;
+    }
+    if (kind == LIST_STOCK && column == 3) {
+        // Opened on the magnitude, ticked for an unlimited row (and outside the list).
+        Dlg_CLK_3 dialog(parent);
+        const int32_t quantity = clicked ? clicked->quantity : 0;
+        dialog.m_unlimited = quantity <= 0;
+        dialog.m_quantity = Magnitude(quantity);
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.quantity = dialog.m_quantity;
+        return true;
+    }
+    if (kind == LIST_STOCK && column == 4) {
+        Dlg_CLK_4 dialog(parent);
+        dialog.m_priority = clicked ? clicked->priority : 0;
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.priority = dialog.m_priority;
+        return true;
+    }
+    return false;
+}

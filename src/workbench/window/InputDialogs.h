@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "workbench/InputLists.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -155,3 +157,14 @@ public:
 protected:
     void OnOk() override;
 };
+
+// The add or edit dialog of a row of either list (Dlg_MSG_Len for a cut row,
+// Dlg_MSG_Len2 for a stock row), opened with the values of `row` and the field
+// of focusColumn focused. True on OK, with the values typed in `row`.
+bool RunRowDialog(QWidget* parent, ListKind kind, RowDialogMode mode, int focusColumn, ListRow& row);
+
+// The batch dialog of column 3 (quantity) or 4 (mark of a cut row, priority of
+// a stock row) of either list, opened with the value of the clicked row
+// (`clicked` is null for a click outside the list). True on OK, with the value
+// typed in that column's member of `typed`; false for any other column.
+bool RunBatchDialog(QWidget* parent, ListKind kind, int column, const ListRow* clicked, ListRow& typed);
