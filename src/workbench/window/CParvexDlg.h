@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QDialog>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -232,6 +233,27 @@ protected:
 
 private:
     void CreateControls();
+    // Where the table and buttons of a list go, in dialog units: the table,
+    // and the left edges of "增  加" and "导 入", of "删  除" and "导 出", of
+    // "归 并" and of "导入文件格式".
+    struct ListPlacement {
+        QRect table;
+        int leftX;
+        int rightX;
+        int mergeX;
+        int formatX;
+    };
+    void CreateListControls(ListKind kind, const ListPlacement& at);
+    // The command buttons of either list.
+    struct ListButtonSet {
+        Pic_Button*& add;
+        Pic_Button*& remove;
+        Pic_Button*& merge;
+        Pic_Button*& import;
+        Pic_Button*& exportTo;
+        Pic_Button*& format;
+    };
+    ListButtonSet Buttons(ListKind kind);
     void CreateColumns();
     Pic_Button* AddButton(const QString& caption, int x, int y, int w, int h, const char* name, CommandIcon icon);
     QGroupBox* AddGroupBox(const QString& caption, int x, int y, int w, int h, const char* name);

@@ -38,6 +38,15 @@ protected:
     bool ReadNumber(QLineEdit* field, double& value, int count);
     bool ReadInteger(QLineEdit* field, int32_t& value, int count);
 
+    // A stock quantity field with its "库存数量无限" box: the field and its
+    // label are enabled while the box is not ticked, and follow it at once.
+    void LinkUnlimitedCheck(QCheckBox* unlimited, QLabel* label, QLineEdit* field);
+    static void EnableQuantityField(const QCheckBox* unlimited, QLabel* label, QLineEdit* field);
+    // The stored encoding of a typed stock quantity: unlimited while the box
+    // is ticked, else the count, which must be above 0 (false after refusing
+    // the field, its first `count` characters selected).
+    bool StoredStockQuantity(const QCheckBox* unlimited, QLineEdit* field, int32_t& quantity, int count);
+
     virtual void OnOk() = 0;
 
     Pic_Button* m_okButton = nullptr;
@@ -91,9 +100,6 @@ public:
 
 protected:
     void OnOk() override;
-
-private:
-    void UpdateQuantityField();
 };
 
 // "统一修改下料数量".
@@ -139,9 +145,6 @@ public:
 
 protected:
     void OnOk() override;
-
-private:
-    void UpdateQuantityField();
 };
 
 // "统一修改原料优先".
