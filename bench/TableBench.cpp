@@ -2,7 +2,7 @@
 // from lists of N rows each, their first paint, one row shown again, and the
 // result table filled from a plan of N patterns.
 //
-//   QT_QPA_PLATFORM=offscreen trevak-table-bench [--rows N] [--repeat K]
+//   QT_QPA_PLATFORM=offscreen trevak-table-bench [--rows N] [--repeat K] [--grab FILE.png]
 //
 // Prints the seconds of each step (the best of K runs) and the heap memory
 // the refilled input tables hold.
@@ -90,14 +90,17 @@ int main(int argc, char** argv)
 {
     int rows = 100000;
     int repeat = 3;
+    QString grab;
     for (int i = 1; i < argc; ++i) {
         const bool more = i + 1 < argc;
         if (!std::strcmp(argv[i], "--rows") && more)
             rows = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--repeat") && more)
             repeat = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--grab") && more)
+            grab = QString::fromLocal8Bit(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: trevak-table-bench [--rows N] [--repeat K]\n");
+            std::fprintf(stderr, "usage: trevak-table-bench [--rows N] [--repeat K] [--grab FILE.png]\n");
             return 2;
         }
     }
@@ -157,6 +160,15 @@ int main(int argc, char** argv)
     std::printf("one row shown again:       %.2f us\n", showRow * 1e6);
     std::printf("fill and paint result:     %.4f s\n", result);
     std::printf("heap held by the refill:    %ld kB\n", added);
+    if (!grab.isEmpty()) {
+        // The window as a user sees it, the input tables scrolled to their ends.
+        window.m_cutTable->EnsureVisible(rows - 1);
+        window.m_stockTable->SetRowSelected(rows / 2, true);
+        window.m_stockTable->EnsureVisible(rows / 2);
+        application.processEvents();
+        if (!window.grab().save(grab))
+            std::fprintf(stderr, "cannot write %s\n", grab.toLocal8Bit().constData());
+    }
     SetAppPrompts(nullptr);
     return 0;
 }
