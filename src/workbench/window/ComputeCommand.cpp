@@ -80,7 +80,7 @@ void CParvexDlg::ComputePlan()
         return AppPrompts().Message(NO_STOCK_ROWS_MESSAGE, this);
 
     g_resultWindow = this;
-    m_resultTable->DeleteAllItems();
+    m_resultRows->Clear();
     m_planOutOfDate = false;
     m_outOfDateLabel->hide();
     m_boundLabel->clear();
