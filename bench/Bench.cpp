@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/LowerBound.h"
+#include "engine/PlanSearch.h"
 #include "engine/Run.h"
 
 namespace fs = std::filesystem;
@@ -52,6 +54,16 @@ struct Outcome {
     int64_t bars = 0;
     double utilisation = 0;
     uint64_t digest = 0;  // of the whole plan, to compare plans across builds
+    double totalLength = 0;
+    double lowerBound = 0;
+    int64_t lowerBoundBars = -1;
+    bool optimal = false;
+};
+
+// The exact optimiser instead of a level, with its time per group.
+struct Exact {
+    bool on = false;
+    double seconds = 10;
 };
 
 // FNV-1a over every pattern of the plan: bar length, bars, pieces and
@@ -80,12 +92,15 @@ uint64_t PlanDigest(const WireOptimize_Whole& job)
     return h;
 }
 
-Outcome Plan(const InputLists& lists, double trim, double kerf, int kinds, int level, double limit)
+Outcome Plan(const InputLists& lists, double trim, double kerf, int kinds, int level, double limit,
+             Exact exact = Exact())
 {
     Deadline hooks(limit);
     g_resultWindow = &hooks;
     const auto start = Clock::now();
     LoadJob(g_job, lists, trim, kerf, kinds, level);
+    g_job.m_exactPlan = exact.on;
+    g_job.m_exactSeconds = exact.seconds;
     JobError error;
     Outcome o;
     o.planned = RunOptimisation(g_job, error);
@@ -95,6 +110,10 @@ Outcome Plan(const InputLists& lists, double trim, double kerf, int kinds, int l
     o.bars = g_job.m_totalBars;
     o.utilisation = g_job.m_utilisation;
     o.digest = o.planned ? PlanDigest(g_job) : 0;
+    o.totalLength = g_job.m_totalLength;
+    o.lowerBound = g_job.m_lowerBound;
+    o.lowerBoundBars = g_job.m_lowerBoundBars;
+    o.optimal = g_job.m_optimal;
     return o;
 }
 
@@ -365,6 +384,176 @@ void RunInstances(const fs::path& root, const std::vector<std::string>& sets, co
     }
 }
 
+// The Gilmore-Gomory bound alone, as every level computes it after its plan:
+// its time per instance for one set.
+void TimeBounds(const std::vector<InputLists>& jobs, const char* what)
+{
+    std::vector<double> seconds;
+    for (const InputLists& lists : jobs) {
+        HeadlessRun hooks(lists);
+        g_resultWindow = &hooks;
+        LoadJob(g_job, lists, 0, 0, 0, 1);
+        JobError error;
+        if (!SetUpJob(g_job, error))
+            continue;
+        // The bound starts from the plan's patterns, as in a run.
+        double total = 0;
+        for (WireOptimize& group : g_job.m_groups) {
+            const CuttingProblem problem = ProblemOfGroup(group);
+            if (!PlanGroup(group, error))
+                break;
+            const auto start = Clock::now();
+            BoundGroup(group, problem);
+            total += std::chrono::duration<double>(Clock::now() - start).count();
+        }
+        seconds.push_back(total);
+        g_resultWindow = nullptr;
+    }
+    std::sort(seconds.begin(), seconds.end());
+    if (seconds.empty())
+        return;
+    std::printf("## bound of %s: %zu jobs, median %.4f s, 95th percentile %.4f s, worst %.4f s\n", what,
+                seconds.size(), seconds[seconds.size() / 2], seconds[std::size_t(double(seconds.size() - 1) * 0.95)],
+                seconds.back());
+    std::fflush(stdout);
+}
+
+double Percentile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::size_t(double(values.size() - 1) * share + 0.5)];
+}
+
+// The exact optimiser on the instances of each set against level 1: bars
+// against the bound, and its time.
+void RunOptimalInstances(const fs::path& root, const std::vector<std::string>& sets, double seconds, double limit,
+                         bool boundsOnly)
+{
+    std::vector<double> allTimes;
+    int64_t allCount = 0, allAtBound = 0, allOver = 0, allWorse = 0, allMaxOver = 0, allFailed = 0;
+    for (const std::string& set : sets) {
+        std::vector<fs::path> files;
+        const fs::path folder = root / set;
+        if (!fs::exists(folder))
+            continue;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file() && entry.path().extension() == ".txt")
+                files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        if (boundsOnly) {
+            std::vector<InputLists> jobs;
+            for (const fs::path& file : files) {
+                Instance instance;
+                if (ReadInstance(file, instance))
+                    jobs.push_back(instance.lists);
+            }
+            TimeBounds(jobs, set.c_str());
+            continue;
+        }
+        std::printf("# %s: %zu instances, --optimal (%.0f s per group) against level 1\n", set.c_str(), files.size(),
+                    seconds);
+        std::printf("%-28s %6s %6s %7s %7s %10s %-7s\n", "instance", "bound", "lvl1", "exact", "over", "seconds",
+                    "status");
+        std::vector<double> times;
+        int64_t count = 0, atBound = 0, over = 0, worse = 0, maxOver = 0, failed = 0;
+        for (const fs::path& file : files) {
+            Instance instance;
+            if (!ReadInstance(file, instance))
+                continue;
+            const Outcome first = Plan(instance.lists, 0, 0, 0, 1, limit);
+            const Outcome o = Plan(instance.lists, 0, 0, 0, 1, limit, Exact{true, seconds});
+            ++count;
+            times.push_back(o.seconds);
+            if (!o.planned) {
+                ++failed;
+                std::printf("%-28s %6s %6lld %7s %7s %10.4f %s\n", instance.name.c_str(), "-", (long long)first.bars,
+                            "-", "-", o.seconds, Status(o).c_str());
+                continue;
+            }
+            const int64_t excess = o.bars - o.lowerBoundBars;
+            atBound += excess == 0;
+            over += excess;
+            maxOver = std::max(maxOver, excess);
+            worse += first.planned && o.bars > first.bars;
+            std::printf("%-28s %6lld %6lld %7lld %7lld %10.4f %s\n", instance.name.c_str(),
+                        (long long)o.lowerBoundBars, (long long)first.bars, (long long)o.bars, (long long)excess,
+                        o.seconds, o.optimal ? "optimal" : "ok");
+            std::fflush(stdout);
+        }
+        std::printf("## %s: %lld instances, %lld at the bound, %lld bars over it in all (at most %lld on one), "
+                    "%lld worse than level 1, %lld not planned, median %.4f s, 95th percentile %.4f s, worst %.4f s\n",
+                    set.c_str(), (long long)count, (long long)atBound, (long long)over, (long long)maxOver,
+                    (long long)worse, (long long)failed, Percentile(times, 0.5), Percentile(times, 0.95),
+                    Percentile(times, 1.0));
+        std::fflush(stdout);
+        allTimes.insert(allTimes.end(), times.begin(), times.end());
+        allCount += count;
+        allAtBound += atBound;
+        allOver += over;
+        allWorse += worse;
+        allFailed += failed;
+        allMaxOver = std::max(allMaxOver, maxOver);
+    }
+    if (!boundsOnly && allCount > 0)
+        std::printf("## all sets: %lld instances, %lld at the bound (%.1f %%), %lld bars over it in all (at most %lld on "
+                    "one), %lld worse than level 1, %lld not planned, median %.4f s, 95th percentile %.4f s, worst "
+                    "%.4f s\n",
+                    (long long)allCount, (long long)allAtBound, 100.0 * double(allAtBound) / double(allCount),
+                    (long long)allOver, (long long)allMaxOver, (long long)allWorse, (long long)allFailed,
+                    Percentile(allTimes, 0.5), Percentile(allTimes, 0.95), Percentile(allTimes, 1.0));
+}
+
+// A generated job with several stock lengths as a shop holds them: new bars
+// of 12000 without limit, 9000 in a limited number, and offcuts of 6000 and
+// 4500 marked preferred.
+InputLists GenerateMixed(uint32_t seed, int64_t pieces, int distinct)
+{
+    InputLists lists = Generate(seed, pieces, distinct, 1, {});
+    const std::u16string spec = u"Q235-A";
+    lists.AppendStockRow(spec, 12000, -1, 0);
+    lists.AppendStockRow(spec, 9000, int32_t(std::max<int64_t>(1, pieces / 20)), 0);
+    lists.AppendStockRow(spec, 6000, int32_t(std::max<int64_t>(1, pieces / 50)), 1);
+    lists.AppendStockRow(spec, 4500, int32_t(std::max<int64_t>(1, pieces / 100)), 1);
+    return lists;
+}
+
+// The exact optimiser on generated jobs against levels 0 and 1: stock length
+// used, new (non-preferred) stock among it, the bound, the time.
+void RunOptimalGenerated(double seconds, double limit, int64_t maxPieces)
+{
+    std::printf("# generated jobs, kerf 3: 12000 unlimited, 9000 limited, 6000 and 4500 preferred and limited; and "
+                "6000/9000/12000 unlimited\n");
+    std::printf("%-8s %-9s %-9s %-6s %-7s %12s %12s %12s %10s %-7s\n", "pieces", "distinct", "stock", "kinds", "level",
+                "length", "bound", "over%", "seconds", "status");
+    struct Size {
+        int64_t pieces;
+        int distinct;
+        bool mixed;
+    };
+    const std::vector<Size> sizes = {{100, 20, true},      {1000, 50, true},     {10000, 200, true},
+                                     {100, 20, false},     {1000, 50, false},    {10000, 200, false}};
+    for (const Size& size : sizes) {
+        if (size.pieces > maxPieces)
+            continue;
+        const uint32_t seed = uint32_t(size.pieces + 7);
+        const InputLists lists = size.mixed ? GenerateMixed(seed, size.pieces, size.distinct)
+                                            : Generate(seed, size.pieces, size.distinct, 1, {6000, 9000, 12000});
+        for (int kinds : {0, 3}) {
+            for (int level : {0, 1, -1}) {
+                const Outcome o = Plan(lists, 0, 3, kinds, std::max(level, 1), limit, Exact{level < 0, seconds});
+                const double overShare = o.lowerBound > 0 ? (o.totalLength - o.lowerBound) / o.lowerBound * 100 : 0;
+                std::printf("%-8lld %-9d %-9s %-6d %-7s %12.0f %12.0f %12.3f %10.4f %-7s\n", (long long)size.pieces,
+                            size.distinct, size.mixed ? "mixed" : "3 lengths", kinds,
+                            level < 0 ? "exact" : std::to_string(level).c_str(), o.totalLength, o.lowerBound,
+                            overShare, o.seconds, o.planned ? (o.optimal ? "optimal" : "ok") : Status(o).c_str());
+                std::fflush(stdout);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -379,6 +568,9 @@ int main(int argc, char** argv)
     std::string match;
     double limit = 60;
     int64_t maxPieces = 100000;
+    bool optimal = false;
+    bool bounds = false;
+    double seconds = 10;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
@@ -402,9 +594,16 @@ int main(int argc, char** argv)
             limit = std::stod(next());
         else if (a == "--max-pieces")
             maxPieces = std::stoll(next());
+        else if (a == "--optimal")
+            optimal = true;
+        else if (a == "--bounds")
+            bounds = true;
+        else if (a == "--seconds")
+            seconds = std::stod(next());
         else {
             std::fprintf(stderr, "usage: trevak-bench [--generated] [--searches] [--bpplib DIR] [--sets A,B] [--levels 0,1,5] "
-                                 "[--kinds 2,3] [--match TEXT] [--limit SECONDS] [--max-pieces N]\n");
+                                 "[--kinds 2,3] [--match TEXT] [--limit SECONDS] [--max-pieces N] [--optimal [--seconds S]] "
+                                 "[--bounds]\n");
             return 2;
         }
     }
@@ -422,6 +621,19 @@ int main(int argc, char** argv)
     }
     if (sets.empty())
         sets = {"Falkenauer_CSP"};
+    if (optimal || bounds) {
+        if (generated && optimal)
+            RunOptimalGenerated(seconds, limit, maxPieces);
+        if (generated && bounds) {
+            std::vector<InputLists> jobs = {Generate(10001, 10000, 200, 1, {6000, 9000, 12000})};
+            TimeBounds(jobs, "the generated job of 10,000 pieces, 200 lengths, 6000/9000/12000");
+            jobs = {GenerateMixed(10007, 10000, 200)};
+            TimeBounds(jobs, "the generated mixed job of 10,000 pieces");
+        }
+        if (instances && !root.empty())
+            RunOptimalInstances(root, sets, seconds, limit, !optimal);
+        return 0;
+    }
     if (generated)
         RunGenerated(levels.empty() ? std::vector<int>{0, 1, 3, 5} : levels, limit, maxPieces);
     if (searches)

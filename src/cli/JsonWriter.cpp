@@ -70,6 +70,13 @@ void JsonWriter::Null()
     m_needComma = true;
 }
 
+void JsonWriter::Bool(bool value)
+{
+    Separate();
+    m_text += value ? "true" : "false";
+    m_needComma = true;
+}
+
 void JsonWriter::String(const std::u16string& text)
 {
     Separate();

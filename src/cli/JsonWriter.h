@@ -16,6 +16,7 @@ public:
     void Integer(int64_t value);
     void String(const std::u16string& text);
     void Null();
+    void Bool(bool value);
 
     const std::string& Text() const { return m_text; }
 

@@ -1,7 +1,9 @@
 #include "cli/PlanCommand.h"
 
+#include <chrono>
 #include <cmath>
 #include <ctime>
+#include <optional>
 
 #include "base/Codepage.h"
 #include "base/FormatLength.h"
@@ -30,6 +32,32 @@ struct PlanOptions {
     std::string leftoverKind;  // "txt" or "doc": the leftover report
     double minimumLeftover = DEFAULT_MINIMUM_LEFTOVER_LENGTH;
     std::string outFile;
+    std::optional<double> timeLimit;  // seconds
+    bool optimal = false;             // the exact optimiser instead of a speed level
+};
+
+// Seconds per group of the exact optimiser when no --time-limit is given.
+constexpr double DEFAULT_OPTIMAL_SECONDS = 10;
+
+using Clock = std::chrono::steady_clock;
+
+// The run of the command line with a time limit: once the time is up it is
+// withdrawn at its next check, as the interrupt button withdraws a run.
+class DeadlineRun : public HeadlessRun {
+public:
+    DeadlineRun(const InputLists& lists, std::optional<double> seconds) : HeadlessRun(lists)
+    {
+        if (seconds)
+            m_end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*seconds));
+    }
+    void DispatchPending() override
+    {
+        if (m_end && Clock::now() >= *m_end)
+            g_resultWindow = nullptr;
+    }
+
+private:
+    std::optional<Clock::time_point> m_end;
 };
 
 CuttingSheetWriter g_cuttingSheetWriter = nullptr;
@@ -42,7 +70,8 @@ public:
 
 const char* const USAGE =
     "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
-    "                       [--trim X] [--kerf X] [--kinds N] [--level N] [--json]\n"
+    "                       [--trim X] [--kerf X] [--kinds N] [--level N | --optimal] [--time-limit SECONDS]\n"
+    "                       [--json]\n"
     "                       [--report txt|doc|xlsx|pdf --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
     "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
     "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
@@ -53,6 +82,9 @@ const char* const USAGE =
     "  --kerf X         kerf lost at every cut (default 10)\n"
     "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
     "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
+    "  --optimal        the exact optimiser (精确): the least stock, at most --time-limit seconds per\n"
+    "                   specification (default 10), keeping the best plan found when the time is up\n"
+    "  --time-limit S   end the run after S seconds as the interrupt button does (exit status 1)\n"
     "  --json           print the plan as JSON\n"
     "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook,\n"
     "                   pdf: the cutting sheet, leftovers of at least --min X listed) to --out FILE\n"
@@ -105,6 +137,19 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
                 return false;
             }
             haveMinimum = true;
+        } else if (a == "--time-limit") {
+            std::string v;
+            if (!reader.Value(v))
+                return false;
+            char* end = nullptr;
+            const double seconds = ParseRealC(v.c_str(), &end);
+            if (v.empty() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0) {
+                reader.Error() << "--time-limit needs a number of seconds above 0, not '" << v << "'\n";
+                return false;
+            }
+            options.timeLimit = seconds;
+        } else if (a == "--optimal") {
+            options.optimal = true;
         } else if (a == "--example") {
             options.example = true;
         } else if (a == "--json") {
@@ -130,6 +175,10 @@ bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, st
     if ((!options.reportKind.empty() || !options.leftoverKind.empty()) != !options.outFile.empty()) {
         reader.Error() << (options.outFile.empty() ? "--report and --leftover need --out FILE\n"
                                                    : "--out needs --report or --leftover\n");
+        return false;
+    }
+    if (options.optimal && options.parameters.level) {
+        reader.Error() << "--optimal replaces --level: give one of them\n";
         return false;
     }
     if (haveMinimum && options.leftoverKind.empty() && options.reportKind != "pdf") {
@@ -191,6 +240,24 @@ void PrintTable(const WireOptimize_Whole& job, std::ostream& out)
     }
 }
 
+// The bound of a group or of the job: "lowerBound" (null when unknown),
+// "lowerBoundBars" where there is one stock length, and "optimal".
+template <typename Planned>
+void WriteBound(JsonWriter& w, const Planned& planned)
+{
+    w.Key("lowerBound");
+    if (planned.m_lowerBound > 0)
+        w.Number(planned.m_lowerBound);
+    else
+        w.Null();
+    if (planned.m_lowerBoundBars >= 0) {
+        w.Key("lowerBoundBars");
+        w.Integer(planned.m_lowerBoundBars);
+    }
+    w.Key("optimal");
+    w.Bool(planned.m_optimal);
+}
+
 void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
 {
     JsonWriter w;
@@ -203,6 +270,7 @@ void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
     w.Integer(job.m_totalBars);
     w.Key("utilisation");
     w.Number(job.m_utilisation);
+    WriteBound(w, job);
     w.Key("groups");
     w.BeginArray();
     for (const WireOptimize& g : job.m_groups) {
@@ -215,6 +283,7 @@ void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
         w.Integer(g.m_totalBars);
         w.Key("utilisation");
         w.Number(g.m_utilisation);
+        WriteBound(w, g);
         w.Key("used");
         w.BeginArray();
         for (std::size_t u = 0; u < g.m_usedLength.size(); ++u) {
@@ -366,11 +435,17 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return ReportProblem(options, check, u"请先输入原料长度信息!", out, err);
 
     CollectMessages messages;
-    HeadlessRun hooks(lists);
+    // At the exact level the limit is the optimiser's own, per group: it keeps
+    // the best plan found instead of ending the run.
+    DeadlineRun hooks(lists, options.optimal ? std::nullopt : options.timeLimit);
     MessageSink* previousSink = g_messageSink;
     g_messageSink = &messages;
     g_resultWindow = &hooks;
     LoadJob(g_job, lists, trim, kerf, kinds, level);
+    if (options.optimal) {
+        g_job.m_exactPlan = true;
+        g_job.m_exactSeconds = options.timeLimit.value_or(DEFAULT_OPTIMAL_SECONDS);
+    }
     JobError error;
     const bool planned = RunOptimisation(g_job, error);
     g_resultWindow = nullptr;

@@ -52,6 +52,8 @@ void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength
              int32_t maxLengthKinds, int32_t speedLevel)
 {
     g_speedLevel = speedLevel;
+    job.m_exactPlan = false;
+    job.m_exactSeconds = 10;
     job.m_kerfWidth = kerfWidth;
     job.m_maxLengthKinds = maxLengthKinds;
     job.m_trimLength = trimLength;

@@ -70,6 +70,13 @@ struct WireOptimize {
     std::vector<double> m_usedPieceLength;
     std::vector<double> m_usedLength;  // distinct stock lengths in order of first use
 
+    // The least stock length any plan of the group needs (the linear-programming
+    // bound over all patterns), 0 when unknown; the least bars where the group
+    // has one stock length, else -1; whether the plan reaches the bound.
+    double m_lowerBound = 0;
+    int64_t m_lowerBoundBars = -1;
+    bool m_optimal = false;
+
     double m_leadLength = 0;  // the lead piece of the pattern being searched
 };
 
@@ -100,6 +107,16 @@ struct WireOptimize_Whole {
     std::vector<MyString> m_markText;
     std::vector<double> m_markLength;
     std::vector<int32_t> m_markQuantity;
+
+    // The groups' bounds summed; bars only where every group has one stock
+    // length; optimal when every group's plan reaches its bound.
+    double m_lowerBound = 0;
+    int64_t m_lowerBoundBars = -1;
+    bool m_optimal = false;
+
+    // The exact optimiser instead of the speed level, and its time per group.
+    bool m_exactPlan = false;
+    double m_exactSeconds = 10;
 };
 
 // The one job of the process.
@@ -120,6 +137,9 @@ public:
     // Put the window into and out of its running state.
     virtual void BeginRun() {}
     virtual void EndRun() {}
+    // The exact optimiser's progress on a group: its bound and the stock
+    // length of the best plan found so far (0 for none yet).
+    virtual void ShowExactProgress(const WireOptimize&, double /*lowerBound*/, double /*bestLength*/) {}
     // The lists whose cut marks the finished plan carries; null for none.
     virtual const InputLists* MarkSource() const { return nullptr; }
 };

@@ -20,3 +20,8 @@ std::u16string LengthString(double length);
 // The message the window shows for a run's input problem, %s filled with the
 // error's specification; empty for code 0 or an unknown code.
 std::u16string JobErrorMessage(const JobError& error);
+
+// The bound line under the result table: "理论最少用料 591000（100 根），本方案
+// 多用 6.1%", or "…，本方案已证明最优" when the plan reaches the bound; the
+// bars only where every group has one stock length. Empty without a bound.
+std::u16string BoundLineText(const WireOptimize_Whole& job);

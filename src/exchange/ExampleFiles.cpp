@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "automation/SheetCells.h"
 #include "automation/SpreadsheetConnection.h"
 #include "base/Codepage.h"
 #include "base/ReportConventions.h"
@@ -15,34 +16,12 @@ ListKind g_exampleListKind = LIST_CUT;
 
 namespace {
 
-constexpr int32_t LINE_CONTINUOUS = 1;
-constexpr int32_t WEIGHT_CELL = 2;
 constexpr int32_t LAST_COLUMN = 5;  // E
 constexpr double FONT_SIZE = 11;
 constexpr double ROW_HEIGHT = 19;
 constexpr uint32_t BLACK = 0x000000;
 
 const char* const CONFIG_FOLDER_NAME = "Config";
-
-void TextCell(SpreadsheetConnection& sheet, int32_t column, int32_t row, const std::u16string& text)
-{
-    sheet.SelectRange(column, row);
-    sheet.SetValue(text);
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_CELL);
-}
-
-void NumberCell(SpreadsheetConnection& sheet, int32_t column, int32_t row, double number)
-{
-    sheet.SelectRange(column, row);
-    sheet.SetValue(number);
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_CELL);
-}
-
-void SetWidth(SpreadsheetConnection& sheet, int32_t column, double width)
-{
-    sheet.SelectRange(column, 1);
-    sheet.SetColumnWidth(width);
-}
 
 }  // namespace
 
@@ -75,38 +54,38 @@ void BuildExampleWorkbook(SpreadsheetConnection& sheet, ListKind kind)
     sheet.Start();
     sheet.SelectSheet(1);
     sheet.SetSheetName(cut ? u"下料信息导入文件格式示例" : u"原料信息导入文件格式示例");
-    SetWidth(sheet, 1, 8);
-    SetWidth(sheet, 2, 40);
-    SetWidth(sheet, 3, 18);
+    SetColumnWidthAt(sheet, 1, 8);
+    SetColumnWidthAt(sheet, 2, 40);
+    SetColumnWidthAt(sheet, 3, 18);
 
-    TextCell(sheet, 1, 1, u"序 号");
-    TextCell(sheet, 2, 1, u"规 格");
-    TextCell(sheet, 3, 1, u"长 度");
-    TextCell(sheet, 4, 1, cut ? u"数 量" : u"库存数量");
-    TextCell(sheet, 5, 1, cut ? u"标 记" : u"优先使用");
+    WriteTextCell(sheet, 1, 1, u"序 号");
+    WriteTextCell(sheet, 2, 1, u"规 格");
+    WriteTextCell(sheet, 3, 1, u"长 度");
+    WriteTextCell(sheet, 4, 1, cut ? u"数 量" : u"库存数量");
+    WriteTextCell(sheet, 5, 1, cut ? u"标 记" : u"优先使用");
 
     for (int32_t i = 0; i < n; ++i) {
         const int32_t row = i + 2;
-        NumberCell(sheet, 1, row, double(i) + 1);
+        WriteNumberCell(sheet, 1, row, double(i) + 1);
         if (cut) {
-            TextCell(sheet, 2, row, lists.m_cutSpec[i]);
-            NumberCell(sheet, 3, row, lists.m_cutLength[i]);
-            NumberCell(sheet, 4, row, lists.m_cutQuantity[i]);
-            TextCell(sheet, 5, row, lists.m_cutMark[i]);
+            WriteTextCell(sheet, 2, row, lists.m_cutSpec[i]);
+            WriteNumberCell(sheet, 3, row, lists.m_cutLength[i]);
+            WriteNumberCell(sheet, 4, row, lists.m_cutQuantity[i]);
+            WriteTextCell(sheet, 5, row, lists.m_cutMark[i]);
         } else {
-            TextCell(sheet, 2, row, lists.m_stockSpec[i]);
-            NumberCell(sheet, 3, row, lists.m_stockLength[i]);
+            WriteTextCell(sheet, 2, row, lists.m_stockSpec[i]);
+            WriteNumberCell(sheet, 3, row, lists.m_stockLength[i]);
             if (lists.m_stockQuantity[i] < 1)
-                TextCell(sheet, 4, row, u"不限");
+                WriteTextCell(sheet, 4, row, u"不限");
             else
-                NumberCell(sheet, 4, row, lists.m_stockQuantity[i]);
-            TextCell(sheet, 5, row, lists.m_stockPriority[i] == 1 ? u"优先" : u"");
+                WriteNumberCell(sheet, 4, row, lists.m_stockQuantity[i]);
+            WriteTextCell(sheet, 5, row, lists.m_stockPriority[i] == 1 ? u"优先" : u"");
         }
     }
 
     // The whole table: header and rows.
     sheet.SelectRange(1, 1, LAST_COLUMN, n + 1);
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_CELL);
+    ThinBorder(sheet);
     sheet.SetFont(false, FONT_SIZE, BLACK);
     sheet.CentreCells();
     sheet.SetRowHeight(ROW_HEIGHT);

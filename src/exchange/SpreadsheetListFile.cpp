@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "automation/SheetCells.h"
 #include "automation/SpreadsheetConnection.h"
 #include "base/Codepage.h"
 #include "base/FormatLength.h"
@@ -26,21 +27,6 @@ constexpr int32_t FIRST_LIST_ROW = 3;
 // The most rows a worksheet holds.
 constexpr int64_t MAX_SHEET_ROWS = 1048576;
 
-// Border line style and weights: the thin cell border and the heavier outline
-// of a block.
-constexpr int32_t LINE_CONTINUOUS = 1;
-constexpr int32_t WEIGHT_CELL = 2;
-constexpr int32_t WEIGHT_BLOCK = 3;
-
-constexpr uint32_t BLACK = 0x000000;
-constexpr uint32_t TITLE_FILL = 0xB4E0C6;  // red 198, green 224, blue 180
-constexpr uint32_t BAND_FILL = 0xCCF2FF;   // red 255, green 242, blue 204
-
-constexpr double TITLE_FONT_SIZE = 14;
-constexpr double BODY_FONT_SIZE = 11;
-constexpr double TITLE_ROW_HEIGHT = 30;
-constexpr double BODY_ROW_HEIGHT = 19;
-
 // Reading ends at this many bad rows in a row.
 constexpr int32_t BAD_ROWS_TO_STOP = 5;
 // A bad row is shown in the report with at most this many code units.
@@ -52,48 +38,6 @@ const char16_t* const NO_TOTAL_TEXT = u"---";
 const char16_t* const CELL_SEPARATOR = u"   ";
 
 // ---------------------------------------------------------------- export
-
-// One cell's value followed by its thin border.
-void WriteTextCell(SpreadsheetConnection& sheet, int32_t column, int32_t row, const std::u16string& text)
-{
-    sheet.SelectRange(column, row);
-    sheet.SetValue(text);
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_CELL);
-}
-
-void WriteNumberCell(SpreadsheetConnection& sheet, int32_t column, int32_t row, double number)
-{
-    sheet.SelectRange(column, row);
-    sheet.SetValue(number);
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_CELL);
-}
-
-void WriteFormulaCell(SpreadsheetConnection& sheet, int32_t column, int32_t row, const std::u16string& formula)
-{
-    sheet.SelectRange(column, row);
-    sheet.SetFormula(formula);
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_CELL);
-}
-
-// The formatting of a band of rows, after its cells: outline, font, centring,
-// row height and, when given, the fill.
-void FormatBand(SpreadsheetConnection& sheet, int32_t column1, int32_t row1, int32_t column2, int32_t row2, bool bold,
-                const uint32_t* fill)
-{
-    sheet.SelectRange(column1, row1, column2, row2);
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_BLOCK);
-    sheet.SetFont(bold, BODY_FONT_SIZE, BLACK);
-    sheet.CentreCells();
-    sheet.SetRowHeight(BODY_ROW_HEIGHT);
-    if (fill)
-        sheet.SetFill(*fill);
-}
-
-void SetWidth(SpreadsheetConnection& sheet, int32_t column, double width)
-{
-    sheet.SelectRange(column, 1);
-    sheet.SetColumnWidth(width);
-}
 
 // ---------------------------------------------------------------- errors
 
@@ -304,13 +248,13 @@ void BuildListWorkbook(SpreadsheetConnection& sheet, ListKind kind, const InputL
     sheet.SelectSheet(1);
     sheet.SetSheetName(cut ? u"下料" : u"原料");
 
-    SetWidth(sheet, COLUMN_SERIAL, 8);
-    SetWidth(sheet, COLUMN_SPEC, 40);
-    SetWidth(sheet, COLUMN_LENGTH, 18);
-    SetWidth(sheet, COLUMN_QUANTITY, 15);
-    SetWidth(sheet, COLUMN_MARK, 22);
+    SetColumnWidthAt(sheet, COLUMN_SERIAL, 8);
+    SetColumnWidthAt(sheet, COLUMN_SPEC, 40);
+    SetColumnWidthAt(sheet, COLUMN_LENGTH, 18);
+    SetColumnWidthAt(sheet, COLUMN_QUANTITY, 15);
+    SetColumnWidthAt(sheet, COLUMN_MARK, 22);
     if (cut)
-        SetWidth(sheet, COLUMN_TOTAL, 22);
+        SetColumnWidthAt(sheet, COLUMN_TOTAL, 22);
 
     // Row 1: the title over the whole table. The text goes into A1 alone, so
     // that the cells under the merge stay empty.
@@ -318,11 +262,7 @@ void BuildListWorkbook(SpreadsheetConnection& sheet, ListKind kind, const InputL
     sheet.SetValue(cut ? u"Trevak线材下料优化---下料信息" : u"Trevak线材下料优化---原料信息");
     sheet.SelectRange(COLUMN_SERIAL, TITLE_ROW, COLUMN_TOTAL, TITLE_ROW);
     sheet.Merge();
-    sheet.SetBorder(LINE_CONTINUOUS, WEIGHT_BLOCK);
-    sheet.SetFont(true, TITLE_FONT_SIZE, BLACK);
-    sheet.CentreCells();
-    sheet.SetRowHeight(TITLE_ROW_HEIGHT);
-    sheet.SetFill(TITLE_FILL);
+    TitleStyle(sheet);
 
     // Row 2: the header.
     WriteTextCell(sheet, COLUMN_SERIAL, HEADER_ROW, u"序 号");
@@ -331,7 +271,8 @@ void BuildListWorkbook(SpreadsheetConnection& sheet, ListKind kind, const InputL
     WriteTextCell(sheet, COLUMN_QUANTITY, HEADER_ROW, u"数 量");
     WriteTextCell(sheet, COLUMN_MARK, HEADER_ROW, cut ? u"标   记" : u"优先级");
     WriteTextCell(sheet, COLUMN_TOTAL, HEADER_ROW, u"总 长");
-    FormatBand(sheet, COLUMN_SERIAL, HEADER_ROW, COLUMN_TOTAL, HEADER_ROW, true, &BAND_FILL);
+    sheet.SelectRange(COLUMN_SERIAL, HEADER_ROW, COLUMN_TOTAL, HEADER_ROW);
+    HeaderStyle(sheet);
 
     // The list rows.
     for (int32_t i = 0; i < n; ++i) {
@@ -359,8 +300,10 @@ void BuildListWorkbook(SpreadsheetConnection& sheet, ListKind kind, const InputL
                 WriteFormulaCell(sheet, COLUMN_TOTAL, row, u"=C" + r + u"*D" + r);
         }
     }
-    if (n > 0)
-        FormatBand(sheet, COLUMN_SERIAL, FIRST_LIST_ROW, COLUMN_TOTAL, FIRST_LIST_ROW + n - 1, false, nullptr);
+    if (n > 0) {
+        sheet.SelectRange(COLUMN_SERIAL, FIRST_LIST_ROW, COLUMN_TOTAL, FIRST_LIST_ROW + n - 1);
+        BodyStyle(sheet);
+    }
 
     // The totals row. Over an empty list the range 3..2 would take in the
     // totals cell itself; the totals are then plainly 0.
@@ -375,7 +318,8 @@ void BuildListWorkbook(SpreadsheetConnection& sheet, ListKind kind, const InputL
         WriteNumberCell(sheet, COLUMN_QUANTITY, totalsRow, 0);
         WriteNumberCell(sheet, COLUMN_TOTAL, totalsRow, 0);
     }
-    FormatBand(sheet, COLUMN_LENGTH, totalsRow, COLUMN_TOTAL, totalsRow, true, &BAND_FILL);
+    sheet.SelectRange(COLUMN_LENGTH, totalsRow, COLUMN_TOTAL, totalsRow);
+    HeaderStyle(sheet);
 
     sheet.FitColumns(COLUMN_SERIAL, COLUMN_SERIAL, 1);
     sheet.FitColumns(COLUMN_SPEC, cut ? COLUMN_TOTAL : COLUMN_MARK, 4);

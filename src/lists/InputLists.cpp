@@ -340,3 +340,122 @@ bool InputLists::MergeStockList()
     KeepRows(keep, m_stockLength, m_stockQuantity, m_stockSpec, m_stockPriority);
     return StockRowCount() != n;
 }
+
+// ---------------------------------------------------------------------------
+// Either list, by kind
+
+std::size_t InputLists::RowCount(ListKind kind) const
+{
+    return kind == LIST_CUT ? CutRowCount() : StockRowCount();
+}
+
+ListRow InputLists::Row(ListKind kind, std::size_t i) const
+{
+    ListRow row;
+    if (kind == LIST_CUT) {
+        row.spec = m_cutSpec[i];
+        row.length = m_cutLength[i];
+        row.quantity = m_cutQuantity[i];
+        row.mark = m_cutMark[i];
+    } else {
+        row.spec = m_stockSpec[i];
+        row.length = m_stockLength[i];
+        row.quantity = m_stockQuantity[i];
+        row.priority = m_stockPriority[i];
+    }
+    return row;
+}
+
+void InputLists::SetRow(ListKind kind, std::size_t i, const ListRow& row)
+{
+    if (kind == LIST_CUT) {
+        m_cutSpec[i] = row.spec;
+        m_cutLength[i] = row.length;
+        m_cutQuantity[i] = row.quantity;
+        m_cutMark[i] = row.mark;
+    } else {
+        m_stockSpec[i] = row.spec;
+        m_stockLength[i] = row.length;
+        m_stockQuantity[i] = row.quantity;
+        m_stockPriority[i] = row.priority;
+    }
+}
+
+void InputLists::AppendRow(ListKind kind, const ListRow& row)
+{
+    if (kind == LIST_CUT)
+        AppendCutRow(row.spec, row.length, row.quantity, row.mark);
+    else
+        AppendStockRow(row.spec, row.length, row.quantity, row.priority);
+}
+
+namespace {
+
+template <typename A, typename B, typename C, typename D>
+void EraseRows(std::size_t first, std::size_t count, A& a, B& b, C& c, D& d)
+{
+    a.erase(a.begin() + first, a.begin() + first + count);
+    b.erase(b.begin() + first, b.begin() + first + count);
+    c.erase(c.begin() + first, c.begin() + first + count);
+    d.erase(d.begin() + first, d.begin() + first + count);
+}
+
+template <typename T>
+std::vector<std::size_t> StableOrder(const std::vector<T>& column, bool ascending)
+{
+    std::vector<std::size_t> order(column.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return ascending ? column[a] < column[b] : column[b] < column[a];
+    });
+    return order;
+}
+
+}  // namespace
+
+void InputLists::RemoveRows(ListKind kind, std::size_t first, std::size_t count)
+{
+    if (kind == LIST_CUT)
+        EraseRows(first, count, m_cutLength, m_cutQuantity, m_cutSpec, m_cutMark);
+    else
+        EraseRows(first, count, m_stockLength, m_stockQuantity, m_stockSpec, m_stockPriority);
+}
+
+void InputLists::ReorderRows(ListKind kind, const std::vector<std::size_t>& order)
+{
+    if (kind == LIST_CUT)
+        ReorderCutRows(order);
+    else
+        ReorderStockRows(order);
+}
+
+void InputLists::ClearList(ListKind kind)
+{
+    if (kind == LIST_CUT)
+        ClearCutList();
+    else
+        ClearStockList();
+}
+
+bool InputLists::MergeList(ListKind kind)
+{
+    return kind == LIST_CUT ? MergeCutList() : MergeStockList();
+}
+
+std::vector<std::size_t> InputLists::SortOrder(ListKind kind, int column, bool ascending) const
+{
+    const bool cut = kind == LIST_CUT;
+    switch (column) {
+    case 1:
+        return StableOrder(cut ? m_cutSpec : m_stockSpec, ascending);
+    case 2:
+        return StableOrder(cut ? m_cutLength : m_stockLength, ascending);
+    case 3:
+        return StableOrder(cut ? m_cutQuantity : m_stockQuantity, ascending);
+    case 4:
+        return cut ? StableOrder(m_cutMark, ascending) : StableOrder(m_stockPriority, ascending);
+    default:
+        return StableOrder(std::vector<int>(RowCount(kind), 0), ascending);
+    }
+}

@@ -13,6 +13,16 @@ constexpr std::size_t MYSTRING_MAX_UNITS = 99;
 // Which of the two input lists a command works on.
 enum ListKind : int { LIST_CUT = 1, LIST_STOCK = 2 };
 
+// One row of either list, as the window's dialogs edit it: the mark belongs to
+// a cut row and the priority to a stock row; a list ignores the other one.
+struct ListRow {
+    MyString spec;
+    double length = 0;
+    int32_t quantity = 0;
+    MyString mark;
+    int32_t priority = 0;
+};
+
 // The cut list (pieces to cut) and the stock list (bars on hand) as the main
 // window holds them: four parallel arrays per list, row i is element i of each.
 //
@@ -54,4 +64,22 @@ struct InputLists {
     // above 2147483647 stays at 2147483647. Rows with quantity exactly 0 are
     // removed. Returns whether the row count changed.
     bool MergeStockList();
+
+    // The operations above for the list named by `kind`, row by row as one
+    // record. Row indices must be valid.
+    std::size_t RowCount(ListKind kind) const;
+    ListRow Row(ListKind kind, std::size_t i) const;
+    void SetRow(ListKind kind, std::size_t i, const ListRow& row);
+    void AppendRow(ListKind kind, const ListRow& row);
+    // Removes rows first .. first + count - 1; later rows move up.
+    void RemoveRows(ListKind kind, std::size_t first, std::size_t count);
+    void ReorderRows(ListKind kind, const std::vector<std::size_t>& order);
+    void ClearList(ListKind kind);
+    bool MergeList(ListKind kind);
+    // The order that sorts the rows by one column (1 specification, 2 length,
+    // 3 stored quantity, so unlimited stock comes first, 4 mark or priority):
+    // stable, so rows of equal values keep their order, as a sort that swaps
+    // only neighbours strictly out of order would. Texts compare by UTF-16
+    // code units. Any other column gives the rows as they are.
+    std::vector<std::size_t> SortOrder(ListKind kind, int column, bool ascending) const;
 };

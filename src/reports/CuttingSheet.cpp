@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/ResultModel.h"
 #include "engine/ResultText.h"
 
 namespace {
@@ -29,143 +28,98 @@ std::u16string KindsText(int32_t kinds)
     return kinds <= 0 ? std::u16string(u"不限制") : u"不超过 " + CountString(kinds) + u" 种";
 }
 
-// "2995 × 2 + 985 × 1"; a mark follows its length's count.
-std::u16string CompositionText(const std::vector<double>& lengths, const std::vector<int64_t>& counts,
-                               const std::vector<MyString>& marks)
-{
-    std::u16string text;
-    const std::size_t entries = std::min(lengths.size(), counts.size());
-    for (std::size_t t = 0; t < entries; ++t) {
-        if (t > 0) text += u" + ";
-        text += LengthString(lengths[t]) + u" × " + CountString(counts[t]);
-        if (t < marks.size() && !marks[t].empty()) text += u" " + marks[t];
-    }
-    return text;
-}
-
-bool AnyMark(const std::vector<MyString>& marks)
-{
-    return std::any_of(marks.begin(), marks.end(), [](const MyString& mark) { return !mark.empty(); });
-}
-
-SheetBarRow PatternRow(int64_t number, const WireOptimize& group, const WireCombine& pattern,
-                       const std::vector<MyString>& marks, const std::vector<double>& lengths,
-                       const std::vector<int64_t>& counts, SegmentColourRegistry& registry)
+SheetBarRow PatternRow(const ReportPatternRow& pattern, double kerf, const std::vector<ReportPiece>& pieces,
+                       bool withMarks, SegmentColourRegistry& registry)
 {
     SheetBarRow row;
-    row.number = CountString(number);
-    row.barLength = pattern.m_barLength;
-    row.barCount = pattern.m_barCount;
-    row.withMarks = AnyMark(marks);
-    row.parts = BarParts(pattern.m_barLength, group.m_kerfWidth, lengths, counts, marks, registry);
-    row.composition = CompositionText(lengths, counts, marks);
-    row.figures = u"利用率 " + PercentText(pattern.m_utilisation) + GAP + u"余长 " + LengthString(pattern.m_remnant);
+    row.number = CountString(pattern.number);
+    row.barLength = pattern.barLength;
+    row.barCount = pattern.barCount;
+    row.withMarks = withMarks;
+    row.parts = BarParts(pattern.barLength, kerf, pieces, registry);
+    // "2995 × 2 + 985 × 1"; a mark follows its length's count.
+    row.composition = PiecesText(pieces, u" × ", u" + ", true);
+    row.figures = u"利用率 " + PercentText(pattern.utilisation) + GAP + u"余长 " + LengthString(pattern.remnant);
     return row;
 }
 
-SheetSection Section(const WireOptimize_Whole& job, const WireOptimize& group, const SheetSettings& settings,
-                     const std::u16string& madeAt, int64_t& number)
+SheetSection Section(const ReportRows& rows, const ReportGroupRows& group, const SheetSettings& settings,
+                     const std::u16string& madeAt)
 {
     SheetSection section;
-    section.spec = group.m_spec;
-    double remnant = 0;
-    for (const WireCombine& pattern : group.m_patterns) remnant += double(pattern.m_barCount) * pattern.m_remnant;
-    section.headerLines.push_back(u"日期 " + madeAt + GAP + u"剔除料头 " + LengthString(job.m_trimLength) + GAP +
-                                  u"切割缝宽 " + LengthString(job.m_kerfWidth) + GAP + u"长度种类 " +
-                                  KindsText(job.m_maxLengthKinds) + GAP + u"优化等级 " +
+    section.spec = group.spec;
+    section.headerLines.push_back(u"日期 " + madeAt + GAP + u"剔除料头 " + LengthString(rows.trimLength) + GAP +
+                                  u"切割缝宽 " + LengthString(rows.kerfWidth) + GAP + u"长度种类 " +
+                                  KindsText(rows.maxLengthKinds) + GAP + u"优化等级 " +
                                   CountString(settings.speedLevel));
-    std::u16string totals = u"原料 " + CountString(group.m_totalBars) + u" 根" + GAP + u"原料总长 " +
-                            LengthString(group.m_totalLength) + GAP + u"利用率 " + PercentText(group.m_utilisation) +
-                            GAP + u"余料总长 " + LengthString(remnant);
+    std::u16string totals = u"原料 " + CountString(group.totalBars) + u" 根" + GAP + u"原料总长 " +
+                            LengthString(group.totalLength) + GAP + u"利用率 " + PercentText(group.utilisation) +
+                            GAP + u"余料总长 " + LengthString(group.remnantLength);
     // The lower bound of the group's bar count goes here, after the totals
     // (GAP + u"下界 " + its value), once the result model carries one.
     section.headerLines.push_back(totals);
 
     // One colour per length over the whole specification.
     SegmentColourRegistry registry;
-    for (const WireCombine& pattern : group.m_patterns) {
-        ++number;
-        const std::vector<WireCombine_Mark> records = ReportedMarkRecords(pattern);
-        if (records.size() == 1 && AnyMark(records[0].m_pieceMark)) {
+    for (const ReportPatternRow& pattern : group.patterns) {
+        const std::vector<ReportMarkGroup>& records = pattern.markGroups;
+        if (records.size() == 1 && records[0].hasMark) {
             // All bars alike: the pattern's own row carries the marks.
-            const WireCombine_Mark& record = records[0];
-            section.rows.push_back(PatternRow(number, group, pattern, record.m_pieceMark, record.m_pieceLength,
-                                              record.m_pieceCount, registry));
+            section.rows.push_back(PatternRow(pattern, group.kerfWidth, records[0].pieces, true, registry));
             continue;
         }
-        section.rows.push_back(
-            PatternRow(number, group, pattern, {}, pattern.m_pieceLength, pattern.m_pieceCount, registry));
+        section.rows.push_back(PatternRow(pattern, group.kerfWidth, pattern.pieces, false, registry));
         if (records.size() < 2) continue;
-        for (std::size_t g = 0; g < records.size(); ++g) {
-            const WireCombine_Mark& record = records[g];
+        for (const ReportMarkGroup& record : records) {
             SheetBarRow row;
-            row.number = CountString(number) + u"-" + CountString(int64_t(g + 1));
+            row.number = record.number;
             row.markGroup = true;
-            row.withMarks = AnyMark(record.m_pieceMark);
-            row.barLength = pattern.m_barLength;
-            row.barCount = record.m_barCount;
-            row.parts = BarParts(pattern.m_barLength, group.m_kerfWidth, record.m_pieceLength, record.m_pieceCount,
-                                 record.m_pieceMark, registry);
-            row.composition = CompositionText(record.m_pieceLength, record.m_pieceCount, record.m_pieceMark);
+            row.withMarks = record.hasMark;
+            row.barLength = pattern.barLength;
+            row.barCount = record.barCount;
+            row.parts = BarParts(pattern.barLength, group.kerfWidth, record.pieces, registry);
+            row.composition = PiecesText(record.pieces, u" × ", u" + ", true);
             section.rows.push_back(std::move(row));
         }
     }
     return section;
 }
 
-SheetTable StockTable(const WireOptimize_Whole& job)
+SheetTable StockTable(const ReportRows& rows)
 {
     SheetTable table;
     table.title = u"所用原料统计";
     table.header = {u"序号", u"规格", u"原料长度", u"数量", u"总长", u"利用率"};
     table.columnWidths = {14, 48, 30, 24, 36, 24};
-    int64_t number = 0;
-    for (const WireOptimize& group : job.m_groups) {
-        const std::size_t used =
-            std::min({group.m_usedLength.size(), group.m_usedBars.size(), group.m_usedPieceLength.size()});
-        for (std::size_t u = 0; u < used; ++u) {
-            const int64_t bars = group.m_usedBars[u];
-            if (bars <= 0) continue;
-            const double total = double(bars) * group.m_usedLength[u];
-            table.rows.push_back({CountString(++number), group.m_spec, LengthString(group.m_usedLength[u]),
-                                  CountString(bars), LengthString(total),
-                                  PercentText(total > 0 ? group.m_usedPieceLength[u] / total : 0)});
-        }
-    }
+    for (const ReportStockRow& stock : rows.stock)
+        table.rows.push_back({CountString(stock.number), stock.spec, LengthString(stock.length),
+                              CountString(stock.bars), LengthString(stock.totalLength),
+                              PercentText(stock.utilisation)});
     table.totals = {u"",
                     u"汇 总",
                     u"",
-                    CountString(job.m_totalBars),
-                    LengthString(job.m_totalLength),
-                    PercentText(job.m_utilisation)};
+                    CountString(rows.totalBars),
+                    LengthString(rows.totalLength),
+                    PercentText(rows.utilisation)};
     return table;
 }
 
-SheetTable LeftoverTable(const WireOptimize_Whole& job, double minimumLength)
+SheetTable LeftoverTable(const ReportRows& rows)
 {
     SheetTable table;
-    table.title = u"余料 (长度不小于 " + LengthString(minimumLength) + u")";
+    table.title = u"余料 (长度不小于 " + LengthString(rows.minimumLeftover) + u")";
     table.header = {u"序号", u"规格", u"长度", u"数量", u"总长"};
     table.columnWidths = {14, 48, 30, 24, 36};
-    const std::size_t entries =
-        std::min({job.m_leftoverLength.size(), job.m_leftoverQuantity.size(), job.m_leftoverSpec.size()});
-    int64_t number = 0;
-    int64_t bars = 0;
-    double total = 0;
-    for (std::size_t i = 0; i < entries; ++i) {
-        const double length = job.m_leftoverLength[i];
-        if (length < minimumLength) continue;
-        const int64_t quantity = job.m_leftoverQuantity[i];
-        if (quantity <= 0) {
-            table.rows.push_back({CountString(++number), job.m_leftoverSpec[i], LengthString(length), u"不限", u"---"});
-            continue;
-        }
-        bars += quantity;
-        total += double(quantity) * length;
-        table.rows.push_back({CountString(++number), job.m_leftoverSpec[i], LengthString(length), CountString(quantity),
-                              LengthString(double(quantity) * length)});
+    for (const ReportLeftoverRow& leftover : rows.leftover) {
+        if (leftover.unlimited)
+            table.rows.push_back(
+                {CountString(leftover.number), leftover.spec, LengthString(leftover.length), u"不限", u"---"});
+        else
+            table.rows.push_back({CountString(leftover.number), leftover.spec, LengthString(leftover.length),
+                                  CountString(leftover.quantity), LengthString(leftover.totalLength)});
     }
-    if (bars > 0) table.totals = {u"", u"汇 总", u"", CountString(bars), LengthString(total)};
+    if (rows.leftoverBars > 0)
+        table.totals = {u"", u"汇 总", u"", CountString(rows.leftoverBars), LengthString(rows.leftoverLength)};
     return table;
 }
 
@@ -262,8 +216,7 @@ void PlaceTable(Pager& pager, const SheetTable& table, std::size_t index)
 
 }  // namespace
 
-std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<double>& lengths,
-                              const std::vector<int64_t>& counts, const std::vector<MyString>& marks,
+std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<ReportPiece>& pieces,
                               SegmentColourRegistry& registry)
 {
     std::vector<BarPart> parts;
@@ -272,16 +225,14 @@ std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<d
     const MyString noSpec;
     double x = 0;
     int64_t walked = 0;
-    const std::size_t entries = std::min(lengths.size(), counts.size());
-    for (std::size_t t = 0; t < entries; ++t) {
-        const double length = lengths[t];
+    for (const ReportPiece& piece : pieces) {
+        const double length = piece.length;
         if (!std::isfinite(length)) break;
         const int colour = registry.IndexOf(length, noSpec);
         const std::u16string label = LengthString(length);
-        const MyString mark = t < marks.size() ? marks[t] : MyString();
-        for (int64_t n = 0; n < counts[t]; ++n) {
+        for (int64_t n = 0; n < piece.count; ++n) {
             if (walked++ >= SEGMENT_PIECE_LIMIT) return parts;
-            parts.push_back(BarPart{BarPartKind::Piece, x, length, colour, label, mark});
+            parts.push_back(BarPart{BarPartKind::Piece, x, length, colour, label, piece.mark});
             x += length;
             parts.push_back(BarPart{BarPartKind::Kerf, x, cut, 0, {}, {}});
             x += cut;
@@ -292,18 +243,35 @@ std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<d
     return parts;
 }
 
-CuttingSheet BuildCuttingSheet(const WireOptimize_Whole& job, const SheetSettings& settings)
+std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<double>& lengths,
+                              const std::vector<int64_t>& counts, const std::vector<MyString>& marks,
+                              SegmentColourRegistry& registry)
+{
+    std::vector<ReportPiece> pieces(std::min(lengths.size(), counts.size()));
+    for (std::size_t t = 0; t < pieces.size(); ++t) {
+        pieces[t].length = lengths[t];
+        pieces[t].count = counts[t];
+        if (t < marks.size()) pieces[t].mark = marks[t];
+    }
+    return BarParts(barLength, kerf, pieces, registry);
+}
+
+CuttingSheet BuildCuttingSheet(const ReportRows& rows, const SheetSettings& settings)
 {
     CuttingSheet sheet;
     sheet.title = SHEET_TITLE;
     sheet.madeAt = LocalTimeText(settings.madeAt);
-    int64_t number = 0;
-    for (const WireOptimize& group : job.m_groups)
-        sheet.sections.push_back(Section(job, group, settings, sheet.madeAt, number));
-    sheet.stock = StockTable(job);
-    sheet.leftover = LeftoverTable(job, settings.minimumLeftover);
+    for (const ReportGroupRows& group : rows.groups)
+        sheet.sections.push_back(Section(rows, group, settings, sheet.madeAt));
+    sheet.stock = StockTable(rows);
+    sheet.leftover = LeftoverTable(rows);
     sheet.landscape = NeedsLandscape(sheet);
     return sheet;
+}
+
+CuttingSheet BuildCuttingSheet(const WireOptimize_Whole& job, const SheetSettings& settings)
+{
+    return BuildCuttingSheet(BuildReportRows(job, settings.minimumLeftover), settings);
 }
 
 double SheetBodyWidth(bool landscape)

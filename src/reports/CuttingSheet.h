@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Job.h"
+#include "reports/ReportRows.h"
 #include "reports/SpreadsheetReports.h"
 
 // The cutting sheet: the whole plan drawn pattern by pattern for the saw. This
@@ -35,10 +36,13 @@ struct BarPart {
 // than nothing. Kerf cuts of width 0 are still listed: they mark the cut.
 // A piece's colour is its length's entry in registry (the specification is not
 // looked at), so one registry for a whole specification gives a length one
-// colour on every bar of it. marks may be shorter than lengths (missing marks
-// are empty). Nothing for a barLength of 0 or less or not a number; at most
-// SEGMENT_PIECE_LIMIT pieces are walked and the walk stops at a length that is
-// not finite.
+// colour on every bar of it. Nothing for a barLength of 0 or less or not a
+// number; at most SEGMENT_PIECE_LIMIT pieces are walked and the walk stops at
+// a length that is not finite.
+std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<ReportPiece>& pieces,
+                              SegmentColourRegistry& registry);
+// The same for parallel arrays of lengths and counts; marks may be shorter than
+// lengths (missing marks are empty).
 std::vector<BarPart> BarParts(double barLength, double kerf, const std::vector<double>& lengths,
                               const std::vector<int64_t>& counts, const std::vector<MyString>& marks,
                               SegmentColourRegistry& registry);
@@ -97,6 +101,9 @@ struct SheetSettings {
 // than one; then the stock lengths used and the leftovers of at least
 // settings.minimumLeftover.
 CuttingSheet BuildCuttingSheet(const WireOptimize_Whole& job, const SheetSettings& settings);
+// The same from the job's report rows: their leftovers are listed, whatever
+// settings.minimumLeftover says.
+CuttingSheet BuildCuttingSheet(const ReportRows& rows, const SheetSettings& settings);
 
 // ---------------------------------------------------------------------------
 // Pages (A4, millimetres)

@@ -8,9 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "automation/SheetCells.h"
 #include "base/ReportConventions.h"
-#include "engine/ResultModel.h"
 #include "engine/ResultText.h"
+#include "reports/ReportRows.h"
 
 namespace {
 
@@ -50,14 +51,9 @@ const double SAME_LENGTH = 0.00001;
 
 const uint32_t BLACK = 0;
 const uint32_t WHITE = 0xFFFFFF;
-const uint32_t TITLE_FILL = 0xB4E0C6;   // 198, 224, 180
-const uint32_t HEADER_FILL = 0xCCF2FF;  // 255, 242, 204
-const uint32_t BAND_FILL = 0xFFFFCC;    // 204, 255, 255
+const uint32_t BAND_FILL = 0xFFFFCC;  // 204, 255, 255
 
 const int32_t LINE_NONE = 0;
-const int32_t LINE_CONTINUOUS = 1;
-const int32_t WEIGHT_THIN = 2;
-const int32_t WEIGHT_MEDIUM = 3;
 
 // The segment diagram: column I (9) holds the first per cent of a bar, column
 // DD (108) the hundredth; H (8) and DE (109) carry the specification.
@@ -113,48 +109,9 @@ void Select(SpreadsheetConnection& c, int32_t column1, int32_t row1, int32_t col
                   std::max(row1, row2));
 }
 
-void CellBorder(SpreadsheetConnection& c)
-{
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_THIN);
-}
-
-void TitleStyle(SpreadsheetConnection& c)
-{
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
-    c.SetFont(true, 14, BLACK);
-    c.CentreCells();
-    c.SetRowHeight(30);
-    c.SetFill(TITLE_FILL);
-}
-
-void HeaderStyle(SpreadsheetConnection& c)
-{
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
-    c.SetFont(true, 11, BLACK);
-    c.CentreCells();
-    c.SetRowHeight(19);
-    c.SetFill(HEADER_FILL);
-}
-
-void BodyStyle(SpreadsheetConnection& c)
-{
-    c.SetBorder(LINE_CONTINUOUS, WEIGHT_MEDIUM);
-    c.SetFont(false, 11, BLACK);
-    c.CentreCells();
-    c.SetRowHeight(19);
-}
-
 void BandFill(SpreadsheetConnection& c)
 {
     c.SetFill(BAND_FILL);
-}
-
-void ColumnWidths(SpreadsheetConnection& c, const std::vector<double>& widths)
-{
-    for (std::size_t i = 0; i < widths.size(); ++i) {
-        c.SelectRange(static_cast<int32_t>(i + 1), 1);
-        c.SetColumnWidth(widths[i]);
-    }
 }
 
 // The merged title over row 1, columns A to lastColumn.
@@ -172,36 +129,10 @@ void HeaderRow(SpreadsheetConnection& c, const std::vector<std::u16string>& text
     for (std::size_t i = 0; i < texts.size(); ++i) {
         c.SelectRange(static_cast<int32_t>(i + 1), 2);
         c.SetValue(texts[i]);
-        CellBorder(c);
+        ThinBorder(c);
     }
     c.SelectRange(1, 2, static_cast<int32_t>(texts.size()), 2);
     HeaderStyle(c);
-}
-
-void TextCell(SpreadsheetConnection& c, int32_t column, int32_t row, const std::u16string& text)
-{
-    c.SelectRange(column, row);
-    c.SetValue(text);
-    CellBorder(c);
-}
-
-void NumberCell(SpreadsheetConnection& c, int32_t column, int32_t row, double value)
-{
-    c.SelectRange(column, row);
-    c.SetValue(value);
-    CellBorder(c);
-}
-
-void FormulaCell(SpreadsheetConnection& c, int32_t column, int32_t row, const std::u16string& formula)
-{
-    c.SelectRange(column, row);
-    c.SetFormula(formula);
-    CellBorder(c);
-}
-
-int64_t CountAt(const std::vector<int64_t>& counts, std::size_t i)
-{
-    return i < counts.size() ? counts[i] : 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -291,19 +222,19 @@ int PerCentColumn(double sum, double barLength)
 
 // One row of the segment diagram: a coloured, labelled block per piece that
 // reaches a new per cent of the bar, then the remnant block.
-void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& pattern, const MyString& spec,
+void DiagramRow(SpreadsheetConnection& c, int32_t row, const ReportPatternRow& pattern, const MyString& spec,
                 SegmentColourRegistry& registry)
 {
-    const double barLength = pattern.m_barLength;
+    const double barLength = pattern.barLength;
     if (!(barLength > 0))
         return;
     int v = 1;
     int w = -1;  // no piece yet
     double sum = 0;
     int64_t walked = 0;
-    for (std::size_t i = 0; i < pattern.m_pieceLength.size() && v <= PER_CENT_COLUMNS; ++i) {
-        const double piece = pattern.m_pieceLength[i];
-        const int64_t count = CountAt(pattern.m_pieceCount, i);
+    for (std::size_t i = 0; i < pattern.pieces.size() && v <= PER_CENT_COLUMNS; ++i) {
+        const double piece = pattern.pieces[i].length;
+        const int64_t count = pattern.pieces[i].count;
         // Once v passes 100 no later piece can get a block, nor can the remnant.
         for (int64_t k = 0; k < count && v <= PER_CENT_COLUMNS && walked < SEGMENT_PIECE_LIMIT; ++k, ++walked) {
             sum += piece;
@@ -313,7 +244,7 @@ void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& patter
             c.SelectRange(v + DIAGRAM_OFFSET, row, w + DIAGRAM_OFFSET, row);
             c.Merge();
             c.SetValue(LengthString(piece));
-            CellBorder(c);
+            ThinBorder(c);
             c.CentreCells();
             const int index = registry.IndexOf(piece, spec);
             c.SetFill(SegmentColour(index));
@@ -325,36 +256,34 @@ void DiagramRow(SpreadsheetConnection& c, int32_t row, const WireCombine& patter
         return;
     c.SelectRange(v + DIAGRAM_OFFSET, row, DIAGRAM_LAST, row);
     c.Merge();
-    CellBorder(c);
+    ThinBorder(c);
     c.SetFont(false, 10, BLACK);
     c.CentreCells();
 }
 
-void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
+void FormatASheet(SpreadsheetConnection& c, const ReportRows& rows)
 {
     c.SelectSheet(1);
     c.SetSheetName(u"下料组合(格式A)");
-    ColumnWidths(c, {8, 30, 18, 15, 22, 60, 15});
+    SetColumnWidths(c, {8, 30, 18, 15, 22, 60, 15});
     Title(c, 7, PLAN_TITLE);
     HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"利用率", u"下料组合", u"余 长"});
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t n = 0;
-    for (const WireOptimize& group : job.m_groups) {
-        for (const WireCombine& pattern : group.m_patterns) {
-            ++n;
-            NumberCell(c, 1, row, static_cast<double>(n));
-            TextCell(c, 2, row, group.m_spec);
-            NumberCell(c, 3, row, pattern.m_barLength);
-            NumberCell(c, 4, row, static_cast<double>(pattern.m_barCount));
-            TextCell(c, 5, row, PercentText(pattern.m_utilisation));
-            TextCell(c, 6, row, PatternText(pattern));
-            NumberCell(c, 7, row, pattern.m_remnant);
+    for (const ReportGroupRows& group : rows.groups) {
+        for (const ReportPatternRow& pattern : group.patterns) {
+            WriteNumberCell(c, 1, row, static_cast<double>(pattern.number));
+            WriteTextCell(c, 2, row, group.spec);
+            WriteNumberCell(c, 3, row, pattern.barLength);
+            WriteNumberCell(c, 4, row, static_cast<double>(pattern.barCount));
+            WriteTextCell(c, 5, row, PercentText(pattern.utilisation));
+            WriteTextCell(c, 6, row, PiecesText(pattern.pieces, u"x", u"+"));
+            WriteNumberCell(c, 7, row, pattern.remnant);
             c.SelectRange(LEFT_LABEL, row);
-            c.SetValue(group.m_spec);
+            c.SetValue(group.spec);
             c.SelectRange(RIGHT_LABEL, row);
-            c.SetValue(group.m_spec);
-            if (n % 2 == 0) {
+            c.SetValue(group.spec);
+            if (pattern.number % 2 == 0) {
                 c.SelectRange(1, row, 7, row);
                 BandFill(c);
                 c.SelectRange(LEFT_LABEL, row);
@@ -388,15 +317,15 @@ void FormatASheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     c.SelectRange(DIAGRAM_FIRST, 2, DIAGRAM_LAST, 2);
     c.Merge();
     c.SetValue(u"分段示意图");
-    c.SetBorder(LINE_NONE, WEIGHT_THIN);
+    c.SetBorder(LINE_NONE, BORDER_THIN);
     c.SetFont(false, 11, BLACK);
     c.CentreCells();
 
     SegmentColourRegistry registry;
     row = FIRST_BODY_ROW;
-    for (const WireOptimize& group : job.m_groups) {
-        for (const WireCombine& pattern : group.m_patterns) {
-            DiagramRow(c, row, pattern, group.m_spec, registry);
+    for (const ReportGroupRows& group : rows.groups) {
+        for (const ReportPatternRow& pattern : group.patterns) {
+            DiagramRow(c, row, pattern, group.spec, registry);
             ++row;
         }
     }
@@ -414,7 +343,7 @@ void BlockColumn(SpreadsheetConnection& c, int32_t column, int32_t firstRow, int
         c.Merge();
 }
 
-void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool withMarks)
+void FormatBSheet(SpreadsheetConnection& c, const ReportRows& rows, bool withMarks)
 {
     c.AddSheetAfter(1);
     c.SelectSheet(2);
@@ -427,66 +356,58 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
         header.push_back(u"标  记");
     }
     const int32_t lastColumn = withMarks ? 8 : 7;
-    ColumnWidths(c, widths);
+    SetColumnWidths(c, widths);
     Title(c, lastColumn, PLAN_TITLE);
     HeaderRow(c, header);
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t n = 0;
-    int64_t block = 0;
     std::vector<PrintUnit> units;
-    for (const WireOptimize& group : job.m_groups) {
-        for (const WireCombine& pattern : group.m_patterns) {
-            ++n;
+    for (const ReportGroupRows& group : rows.groups) {
+        for (const ReportPatternRow& pattern : group.patterns) {
             units.emplace_back();
             units.back().firstRow = row;
-            const std::vector<WireCombine_Mark> records = ReportedMarkRecords(pattern);
-            const std::size_t recordCount = records.size();
-            for (std::size_t g = 0; g < recordCount; ++g) {
-                const WireCombine_Mark& record = records[g];
-                ++block;
+            for (const ReportMarkGroup& record : pattern.markGroups) {
                 // A record always holds the pieces of one bar; one without any
                 // still takes a row, so that its bars are listed.
-                const std::size_t entries = record.m_pieceLength.size();
-                const int32_t rows = static_cast<int32_t>(std::max<std::size_t>(entries, 1));
+                const std::size_t entries = record.pieces.size();
+                const int32_t blockRows = static_cast<int32_t>(std::max<std::size_t>(entries, 1));
 
-                BlockColumn(c, 1, row, rows);
-                if (recordCount == 1) {
-                    c.SetValue(static_cast<double>(n));
+                BlockColumn(c, 1, row, blockRows);
+                if (pattern.markGroups.size() == 1) {
+                    c.SetValue(static_cast<double>(pattern.number));
                 } else {
                     c.SetNumberFormat(u"@");
-                    c.SetValue(CountString(n) + u"-" + CountString(static_cast<int64_t>(g + 1)));
+                    c.SetValue(record.number);
                 }
-                CellBorder(c);
-                BlockColumn(c, 2, row, rows);
-                c.SetValue(group.m_spec);
-                CellBorder(c);
-                BlockColumn(c, 3, row, rows);
-                c.SetValue(pattern.m_barLength);
-                CellBorder(c);
-                BlockColumn(c, 4, row, rows);
-                c.SetValue(static_cast<double>(record.m_barCount));
-                CellBorder(c);
-                BlockColumn(c, 5, row, rows);
-                c.SetValue(PercentText(pattern.m_utilisation));
-                CellBorder(c);
-                BlockColumn(c, 6, row, rows);
-                c.SetValue(pattern.m_remnant);
-                CellBorder(c);
+                ThinBorder(c);
+                BlockColumn(c, 2, row, blockRows);
+                c.SetValue(group.spec);
+                ThinBorder(c);
+                BlockColumn(c, 3, row, blockRows);
+                c.SetValue(pattern.barLength);
+                ThinBorder(c);
+                BlockColumn(c, 4, row, blockRows);
+                c.SetValue(static_cast<double>(record.barCount));
+                ThinBorder(c);
+                BlockColumn(c, 5, row, blockRows);
+                c.SetValue(PercentText(pattern.utilisation));
+                ThinBorder(c);
+                BlockColumn(c, 6, row, blockRows);
+                c.SetValue(pattern.remnant);
+                ThinBorder(c);
 
                 for (std::size_t j = 0; j < entries; ++j) {
                     const int32_t pieceRow = row + static_cast<int32_t>(j);
-                    TextCell(c, 7, pieceRow,
-                             LengthString(record.m_pieceLength[j]) + u" x " + CountString(CountAt(record.m_pieceCount, j)));
+                    WriteTextCell(c, 7, pieceRow, PieceText(record.pieces[j], u" x "));
                     if (withMarks)
-                        TextCell(c, 8, pieceRow, j < record.m_pieceMark.size() ? record.m_pieceMark[j] : MyString());
+                        WriteTextCell(c, 8, pieceRow, record.pieces[j].mark);
                 }
-                if (block % 2 == 0) {
-                    c.SelectRange(1, row, lastColumn, row + rows - 1);
+                if (record.block % 2 == 0) {
+                    c.SelectRange(1, row, lastColumn, row + blockRows - 1);
                     BandFill(c);
                 }
-                units.back().records.emplace_back(row, rows);
-                row += rows;
+                units.back().records.emplace_back(row, blockRows);
+                row += blockRows;
             }
         }
     }
@@ -502,38 +423,28 @@ void FormatBSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job, bool 
 // ---------------------------------------------------------------------------
 // Worksheet 3, stock summary
 
-void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
+void StockSheet(SpreadsheetConnection& c, const ReportRows& rows)
 {
     c.AddSheetAfter(2);
     c.SelectSheet(3);
     c.SetSheetName(u"原料统计");
-    ColumnWidths(c, {8, 30, 18, 15, 22, 22});
+    SetColumnWidths(c, {8, 30, 18, 15, 22, 22});
     Title(c, 6, STOCK_TITLE);
     HeaderRow(c, {u"序 号", u"规   格", u"原料长度", u"数 量", u"总 长", u"利用率"});
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t k = 0;
-    for (const WireOptimize& group : job.m_groups) {
-        for (std::size_t i = 0; i < group.m_usedLength.size() && i < group.m_usedBars.size(); ++i) {
-            const int64_t bars = group.m_usedBars[i];
-            if (bars <= 0)
-                continue;
-            ++k;
-            const double stockLength = group.m_usedLength[i];
-            const double total = static_cast<double>(bars) * stockLength;
-            const double pieces = i < group.m_usedPieceLength.size() ? group.m_usedPieceLength[i] : 0;
-            NumberCell(c, 1, row, static_cast<double>(k));
-            TextCell(c, 2, row, group.m_spec);
-            NumberCell(c, 3, row, stockLength);
-            NumberCell(c, 4, row, static_cast<double>(bars));
-            FormulaCell(c, 5, row, ProductFormula(row));
-            TextCell(c, 6, row, PercentText(total > 0 ? pieces / total : 0));
-            if (k % 2 == 0) {
-                c.SelectRange(1, row, 6, row);
-                BandFill(c);
-            }
-            ++row;
+    for (const ReportStockRow& stock : rows.stock) {
+        WriteNumberCell(c, 1, row, static_cast<double>(stock.number));
+        WriteTextCell(c, 2, row, stock.spec);
+        WriteNumberCell(c, 3, row, stock.length);
+        WriteNumberCell(c, 4, row, static_cast<double>(stock.bars));
+        WriteFormulaCell(c, 5, row, ProductFormula(row));
+        WriteTextCell(c, 6, row, PercentText(stock.utilisation));
+        if (stock.number % 2 == 0) {
+            c.SelectRange(1, row, 6, row);
+            BandFill(c);
         }
+        ++row;
     }
     const int32_t last = row - 1;
 
@@ -541,10 +452,10 @@ void StockSheet(SpreadsheetConnection& c, const WireOptimize_Whole& job)
     BodyStyle(c);
 
     const int32_t totals = last + 1;
-    TextCell(c, 3, totals, u"汇 总");
-    FormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
-    FormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
-    TextCell(c, 6, totals, PercentText(job.m_utilisation));
+    WriteTextCell(c, 3, totals, u"汇 总");
+    WriteFormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
+    WriteFormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
+    WriteTextCell(c, 6, totals, PercentText(rows.utilisation));
     c.SelectRange(3, totals, 6, totals);
     HeaderStyle(c);
 
@@ -591,41 +502,37 @@ int SegmentColourRegistry::IndexOf(double length, const MyString& spec)
 
 void BuildPlanWorkbook(SpreadsheetConnection& connection, const WireOptimize_Whole& job, bool withMarks)
 {
-    FormatASheet(connection, job);
-    FormatBSheet(connection, job, withMarks);
-    StockSheet(connection, job);
+    const ReportRows rows = BuildReportRows(job, DEFAULT_MINIMUM_LEFTOVER_LENGTH);
+    FormatASheet(connection, rows);
+    FormatBSheet(connection, rows, withMarks);
+    StockSheet(connection, rows);
     connection.SelectSheet(1);
     connection.ActivateSheet();
 }
 
 void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize_Whole& job, double minimumLength)
 {
+    const ReportRows rows = BuildReportRows(job, minimumLength);
     SpreadsheetConnection& c = connection;
     c.SelectSheet(1);
     c.SetSheetName(u"余料");
-    ColumnWidths(c, {8, 40, 18, 15, 22});
+    SetColumnWidths(c, {8, 40, 18, 15, 22});
     Title(c, 5, LEFTOVER_TITLE);
     HeaderRow(c, {u"序 号", u"规   格", u"长 度", u"数 量", u"总 长"});
 
     int32_t row = FIRST_BODY_ROW;
-    int64_t k = 0;
-    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i) {
-        const double length = job.m_leftoverLength[i];
-        if (length < minimumLength)
-            continue;
-        ++k;
-        const int64_t quantity = CountAt(job.m_leftoverQuantity, i);
-        NumberCell(c, 1, row, static_cast<double>(k));
-        TextCell(c, 2, row, i < job.m_leftoverSpec.size() ? job.m_leftoverSpec[i] : MyString());
-        NumberCell(c, 3, row, length);
-        if (quantity <= 0) {
-            TextCell(c, 4, row, u"不限");
-            FormulaCell(c, 5, row, u"---");
+    for (const ReportLeftoverRow& leftover : rows.leftover) {
+        WriteNumberCell(c, 1, row, static_cast<double>(leftover.number));
+        WriteTextCell(c, 2, row, leftover.spec);
+        WriteNumberCell(c, 3, row, leftover.length);
+        if (leftover.unlimited) {
+            WriteTextCell(c, 4, row, u"不限");
+            WriteFormulaCell(c, 5, row, u"---");
         } else {
-            NumberCell(c, 4, row, static_cast<double>(quantity));
-            FormulaCell(c, 5, row, ProductFormula(row));
+            WriteNumberCell(c, 4, row, static_cast<double>(leftover.quantity));
+            WriteFormulaCell(c, 5, row, ProductFormula(row));
         }
-        if (k % 2 == 0) {
+        if (leftover.number % 2 == 0) {
             c.SelectRange(1, row, 5, row);
             BandFill(c);
         }
@@ -637,9 +544,9 @@ void BuildLeftoverWorkbook(SpreadsheetConnection& connection, const WireOptimize
     BodyStyle(c);
 
     const int32_t totals = last + 1;
-    TextCell(c, 3, totals, u"汇 总");
-    FormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
-    FormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
+    WriteTextCell(c, 3, totals, u"汇 总");
+    WriteFormulaCell(c, 4, totals, SumFormula(u'D', FIRST_BODY_ROW, last));
+    WriteFormulaCell(c, 5, totals, SumFormula(u'E', FIRST_BODY_ROW, last));
     c.SelectRange(3, totals, 5, totals);
     HeaderStyle(c);
 

@@ -1,6 +1,5 @@
 #include "reports/TextReports.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -8,6 +7,7 @@
 #include "base/FormatLength.h"
 #include "base/ReportConventions.h"
 #include "base/ReportFile.h"
+#include "reports/ReportRows.h"
 
 namespace {
 
@@ -57,46 +57,30 @@ std::u16string OneDecimal(double value, std::size_t width)
     return Right(FormatFixed(value, 1), width);
 }
 
-// "%sx%d" for the first distinct piece length, " + %sx%d" for each further one.
-std::u16string PieceList(const WireCombine& pattern)
+std::u16string PatternRow(const ReportPatternRow& pattern, const MyString& spec, bool hasFraction)
 {
-    std::u16string text;
-    const std::size_t count = std::min(pattern.m_pieceLength.size(), pattern.m_pieceCount.size());
-    for (std::size_t t = 0; t < count; ++t) {
-        if (t > 0)
-            text += u" + ";
-        text += Widen(FormatLength(pattern.m_pieceLength[t])) + u"x" + Integer(pattern.m_pieceCount[t]);
-    }
-    return text;
-}
-
-std::u16string PatternRow(int64_t number, const WireOptimize& group, const WireCombine& pattern, bool hasFraction)
-{
-    std::u16string row = u" " + Integer(number, 3);
+    std::u16string row = u" " + Integer(pattern.number, 3);
     row += u"  ";
-    row += hasFraction ? OneDecimal(pattern.m_barLength, 8) : Integer(Truncate(pattern.m_barLength), 8);
+    row += hasFraction ? OneDecimal(pattern.barLength, 8) : Integer(Truncate(pattern.barLength), 8);
     row += u" ";
-    row += Integer(pattern.m_barCount, 6) + u"    ";
-    row += OneDecimal(pattern.m_utilisation * 100, 5) + u"%  ";
-    row += hasFraction ? OneDecimal(pattern.m_remnant, 7) : Integer(Truncate(pattern.m_remnant), 7);
+    row += Integer(pattern.barCount, 6) + u"    ";
+    row += OneDecimal(pattern.utilisation * 100, 5) + u"%  ";
+    row += hasFraction ? OneDecimal(pattern.remnant, 7) : Integer(Truncate(pattern.remnant), 7);
     row += u"   ";
-    row += u"  " + group.m_spec + u"  ";
-    row += PieceList(pattern);
+    row += u"  " + spec + u"  ";
+    // "%sx%d" for the first distinct piece length, " + %sx%d" for each further one.
+    row += PiecesText(pattern.pieces, u"x", u" + ");
     row += u"\n\n";
     return row;
 }
 
-std::u16string SummaryRow(int64_t number, const WireOptimize& group, std::size_t u)
+std::u16string SummaryRow(const ReportStockRow& stock)
 {
-    const double length = group.m_usedLength[u];
-    const int64_t bars = group.m_usedBars[u];
-    const double used = double(bars) * length;
-    const double utilisation = used > 0 ? group.m_usedPieceLength[u] / used * 100 : 0;
-    std::u16string row = u" " + Integer(number, 3);
-    row += u"  " + Integer(Truncate(length), 8) + u" ";
-    row += Integer(bars, 6) + u"    ";
-    row += OneDecimal(utilisation, 5) + u"%    ";
-    row += u"  " + group.m_spec + u" ";
+    std::u16string row = u" " + Integer(stock.number, 3);
+    row += u"  " + Integer(Truncate(stock.length), 8) + u" ";
+    row += Integer(stock.bars, 6) + u"    ";
+    row += OneDecimal(stock.utilisation * 100, 5) + u"%    ";
+    row += u"  " + stock.spec + u" ";
     row += u"\n\n";
     return row;
 }
@@ -105,53 +89,39 @@ std::u16string SummaryRow(int64_t number, const WireOptimize& group, std::size_t
 
 bool WritePlanTextReport(const WireOptimize_Whole& job, const std::string& path)
 {
+    const ReportRows rows = BuildReportRows(job, DEFAULT_MINIMUM_LEFTOVER_LENGTH);
     ReportFile file;
     file.Open(path);
     file.Write(PLAN_TITLE);
-    file.Write(TOTAL_LENGTH_LABEL + Integer(Truncate(job.m_totalLength)) + u"\n\n");
-    file.Write(TOTAL_BARS_LABEL + Integer(job.m_totalBars) + u"\n\n");
-    file.Write(UTILISATION_LABEL + OneDecimal(job.m_utilisation * 100, 0) + u"%\n\n");
+    file.Write(TOTAL_LENGTH_LABEL + Integer(Truncate(rows.totalLength)) + u"\n\n");
+    file.Write(TOTAL_BARS_LABEL + Integer(rows.totalBars) + u"\n\n");
+    file.Write(UTILISATION_LABEL + OneDecimal(rows.utilisation * 100, 0) + u"%\n\n");
     file.Write(PATTERN_HEADER);
-
-    const bool hasFraction = job.m_hasFraction != 0;
-    int64_t number = 0;
-    for (const WireOptimize& group : job.m_groups) {
-        for (const WireCombine& pattern : group.m_patterns)
-            file.Write(PatternRow(++number, group, pattern, hasFraction));
+    for (const ReportGroupRows& group : rows.groups) {
+        for (const ReportPatternRow& pattern : group.patterns)
+            file.Write(PatternRow(pattern, group.spec, rows.hasFraction));
     }
 
     file.Write(SUMMARY_TITLE);
     file.Write(SUMMARY_HEADER);
-    number = 0;
-    for (const WireOptimize& group : job.m_groups) {
-        const std::size_t used =
-            std::min({group.m_usedLength.size(), group.m_usedBars.size(), group.m_usedPieceLength.size()});
-        for (std::size_t u = 0; u < used; ++u) {
-            if (group.m_usedBars[u] > 0)
-                file.Write(SummaryRow(++number, group, u));
-        }
-    }
+    for (const ReportStockRow& stock : rows.stock)
+        file.Write(SummaryRow(stock));
     return file.Finish(false);
 }
 
 bool WriteLeftoverTextReport(const WireOptimize_Whole& job, double minimumLength, const std::string& path)
 {
+    const ReportRows rows = BuildReportRows(job, minimumLength);
     ReportFile file;
     file.Open(path);
-    const std::size_t count = std::min(
-        {job.m_leftoverLength.size(), job.m_leftoverQuantity.size(), job.m_leftoverSpec.size()});
-    for (std::size_t i = 0; i < count; ++i) {
-        const double length = job.m_leftoverLength[i];
-        if (length < minimumLength)
-            continue;
-        file.Write(job.m_leftoverSpec[i] + LEFTOVER_SEPARATOR);
-        file.WriteReal(length);
+    for (const ReportLeftoverRow& leftover : rows.leftover) {
+        file.Write(leftover.spec + LEFTOVER_SEPARATOR);
+        file.WriteReal(leftover.length);
         file.Write(LEFTOVER_SEPARATOR);
-        const int64_t quantity = job.m_leftoverQuantity[i];
-        if (quantity <= 0)
+        if (leftover.unlimited)
             file.Write(UNLIMITED_TEXT);
         else
-            file.Write(quantity);
+            file.Write(leftover.quantity);
         file.Write(u"\n");
     }
     return file.Finish(false);

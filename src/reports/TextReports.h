@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/Job.h"
+#include "reports/ReportRows.h"
 
 // The plan and the leftovers of a finished run as plain-text reports in code
 // page 936 with CR LF line ends. They only read the result model.
@@ -10,9 +11,6 @@
 // Every number printed "truncated" is cut toward zero to a whole number; a
 // value beyond the 64-bit integer range prints as the nearest limit and NaN
 // prints as 0, so no value makes the conversion undefined.
-
-// The default of "可用余料的最小长度：".
-constexpr double DEFAULT_MINIMUM_LEFTOVER_LENGTH = 100;
 
 // Writes the plan report to path (UTF-8): the totals, one row per pattern over
 // all groups, then the summary of the stock lengths used. Returns whether the

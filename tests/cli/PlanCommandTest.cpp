@@ -30,15 +30,18 @@ std::size_t CountLines(const std::string& text)
 TEST(PlanCommand, JsonHasTheDocumentedShape)
 {
     // Two pieces of 3000 fill one of two bars of 6000 exactly; the other bar
-    // stays in the leftover list.
+    // stays in the leftover list. No plan can use less than that one bar, so
+    // the bound is 6000 (1 bar) and the plan is optimal.
     TempFolder folder;
     const std::string cut = ListFile(folder, "cut.txt", "A 3000 2 订单1\n");
     const std::string stock = ListFile(folder, "stock.txt", "A 6000 2\n");
     const CommandResult r = Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--json"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
-              "{\"error\": null, \"totalLength\": 6000, \"totalBars\": 1, \"utilisation\": 1, \"groups\": [{\"spec\": "
-              "\"A\", \"totalLength\": 6000, \"totalBars\": 1, \"utilisation\": 1, \"used\": [[6000, 1, 6000]], "
+              "{\"error\": null, \"totalLength\": 6000, \"totalBars\": 1, \"utilisation\": 1, \"lowerBound\": 6000, "
+              "\"lowerBoundBars\": 1, \"optimal\": true, \"groups\": [{\"spec\": \"A\", \"totalLength\": 6000, "
+              "\"totalBars\": 1, \"utilisation\": 1, \"lowerBound\": 6000, \"lowerBoundBars\": 1, \"optimal\": true, "
+              "\"used\": [[6000, 1, 6000]], "
               "\"patterns\": [{\"barLength\": 6000, \"barCount\": 1, \"utilisation\": 1, \"remnant\": 0, \"pieces\": "
               "[[3000, 2]], \"marks\": [{\"barCount\": 1, \"pieces\": [[3000, 2, \"订单1\"]]}]}]}], \"leftover\": "
               "[[6000, 1, \"A\", 0]]}\n");
@@ -164,4 +167,48 @@ TEST(PlanCommand, TheProgramItselfRunsTheExample)
     const int status = pclose(pipe);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(out.rfind("{\"error\": null, ", 0), 0u) << out;
+}
+
+TEST(PlanCommand, TimeLimitEndsTheRunAsTheInterruptDoes)
+{
+    // A limit that has passed before the first check of the run: the run is
+    // withdrawn there, whatever the level, and reported as an interruption.
+    for (const char* level : {"0", "1", "5"}) {
+        const CommandResult r = Plan({"--example", "--level", level, "--time-limit", "1e-9", "--json"});
+        EXPECT_EQ(r.status, 1) << level;
+        EXPECT_EQ(r.out, "{\"error\": {\"code\": 0, \"text\": \"\", \"value\": 0, \"message\": \"优化计算中断 !\"}}\n")
+            << level;
+    }
+    const CommandResult text = Plan({"--example", "--time-limit", "1e-9"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.err, "优化计算中断 !\n");
+    EXPECT_EQ(text.out, "");
+    // A limit the run stays within changes nothing in the plan.
+    const CommandResult free = Plan({"--example", "--json"});
+    const CommandResult limited = Plan({"--example", "--json", "--time-limit", "3600"});
+    EXPECT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.out, free.out);
+    // Not a number of seconds above 0.
+    for (const char* bad : {"0", "-1", "x", "nan", "inf", ""})
+        EXPECT_EQ(Plan({"--example", "--time-limit", bad}).status, 2) << bad;
+    EXPECT_EQ(Plan({"--example", "--time-limit"}).status, 2);
+}
+
+TEST(PlanCommand, OptimalPlansToTheBoundAndSaysSo)
+{
+    // 900 + 600 + 500 fill a bar of 2000 exactly, twice, and 800 + 700 + 500
+    // once: three full bars, the least any plan can use.
+    TempFolder folder;
+    const std::string cut = ListFile(folder, "cut.txt", "A 900 2\nA 800 1\nA 700 1\nA 600 2\nA 500 3\n");
+    const std::string stock = ListFile(folder, "stock.txt", "A 2000 0\n");
+    const CommandResult r =
+        Plan({"--cut", cut, "--stock", stock, "--kerf", "0", "--optimal", "--time-limit", "5", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"error\": null, \"totalLength\": 6000, \"totalBars\": 3, \"utilisation\": 1, "
+                          "\"lowerBound\": 6000, \"lowerBoundBars\": 3, \"optimal\": true, ",
+                          0),
+              0u)
+        << r.out;
+    // The exact optimiser replaces the speed level: not both.
+    EXPECT_EQ(Plan({"--cut", cut, "--stock", stock, "--optimal", "--level", "1"}).status, 2);
 }

@@ -277,3 +277,77 @@ TEST(MergeLists, ZeroAndMinusZeroAreOneLength)
     EXPECT_EQ(lists.m_cutQuantity, std::vector<int32_t>({5}));
     EXPECT_EQ(lists.m_stockQuantity, std::vector<int32_t>({9}));
 }
+
+TEST(ListsByKind, RowsReadAndWriteTheirOwnListOnly)
+{
+    InputLists lists = CutRows({{u"A", 100, 2, u"m1"}, {u"B", 200, 3, u""}});
+    lists.AppendStockRow(u"S", 6000, -4, 1);
+
+    const ListRow cut = lists.Row(LIST_CUT, 0);
+    EXPECT_EQ(cut.spec, u"A");
+    EXPECT_EQ(cut.length, 100);
+    EXPECT_EQ(cut.quantity, 2);
+    EXPECT_EQ(cut.mark, u"m1");
+    const ListRow stock = lists.Row(LIST_STOCK, 0);
+    EXPECT_EQ(stock.spec, u"S");
+    EXPECT_EQ(stock.quantity, -4);  // the stored encoding, not a display value
+    EXPECT_EQ(stock.priority, 1);
+    EXPECT_TRUE(stock.mark.empty());
+
+    // A cut row ignores a priority, a stock row a mark.
+    lists.SetRow(LIST_CUT, 1, ListRow{u"C", 300, 5, u"m3", 1});
+    lists.AppendRow(LIST_STOCK, ListRow{u"T", 9000, 7, u"ignored", 0});
+    EXPECT_EQ(lists.m_cutSpec, std::vector<MyString>({u"A", u"C"}));
+    EXPECT_EQ(lists.m_cutQuantity, std::vector<int32_t>({2, 5}));
+    EXPECT_EQ(lists.m_cutMark, std::vector<MyString>({u"m1", u"m3"}));
+    EXPECT_EQ(lists.m_stockLength, std::vector<double>({6000, 9000}));
+    EXPECT_EQ(lists.m_stockPriority, std::vector<int32_t>({1, 0}));
+    EXPECT_EQ(lists.RowCount(LIST_CUT), 2u);
+    EXPECT_EQ(lists.RowCount(LIST_STOCK), 2u);
+
+    lists.ClearList(LIST_STOCK);
+    EXPECT_EQ(lists.RowCount(LIST_STOCK), 0u);
+    EXPECT_EQ(lists.m_stockPriority.size(), 0u);
+    EXPECT_EQ(lists.RowCount(LIST_CUT), 2u);
+}
+
+TEST(ListsByKind, RemovingARangeKeepsTheArraysParallel)
+{
+    InputLists lists;
+    for (int i = 0; i < 6; ++i)
+        lists.AppendStockRow(MyString(1, char16_t(u'a' + i)), 1000 + i, i + 1, i % 2);
+    lists.RemoveRows(LIST_STOCK, 1, 3);  // b, c, d
+    EXPECT_EQ(lists.m_stockSpec, std::vector<MyString>({u"a", u"e", u"f"}));
+    EXPECT_EQ(lists.m_stockLength, std::vector<double>({1000, 1004, 1005}));
+    EXPECT_EQ(lists.m_stockQuantity, std::vector<int32_t>({1, 5, 6}));
+    EXPECT_EQ(lists.m_stockPriority, std::vector<int32_t>({0, 0, 1}));
+    lists.RemoveRows(LIST_STOCK, 0, 3);
+    EXPECT_EQ(lists.RowCount(LIST_STOCK), 0u);
+}
+
+TEST(ListsByKind, SortOrderIsStableInBothDirections)
+{
+    // Rows 0 and 2 have equal lengths and quantities, so their order must
+    // hold whichever way the column sorts.
+    InputLists lists = CutRows({{u"B", 300, 4, u"y"}, {u"A", 100, 9, u"x"}, {u"Ab", 300, 4, u""}});
+    using Order = std::vector<std::size_t>;
+    EXPECT_EQ(lists.SortOrder(LIST_CUT, 2, true), Order({1, 0, 2}));
+    EXPECT_EQ(lists.SortOrder(LIST_CUT, 2, false), Order({0, 2, 1}));
+    EXPECT_EQ(lists.SortOrder(LIST_CUT, 3, true), Order({0, 2, 1}));
+    EXPECT_EQ(lists.SortOrder(LIST_CUT, 3, false), Order({1, 0, 2}));
+    // Code units: "A" < "Ab" < "B"; the empty mark first.
+    EXPECT_EQ(lists.SortOrder(LIST_CUT, 1, true), Order({1, 2, 0}));
+    EXPECT_EQ(lists.SortOrder(LIST_CUT, 4, true), Order({2, 1, 0}));
+    // No such column: the rows as they are.
+    EXPECT_EQ(lists.SortOrder(LIST_CUT, 0, false), Order({0, 1, 2}));
+
+    // Stock: the stored quantity puts unlimited rows (negative) first.
+    lists.AppendStockRow(u"S", 6000, 5, 0);
+    lists.AppendStockRow(u"S", 6000, -1, 1);
+    lists.AppendStockRow(u"S", 6000, 2, 0);
+    EXPECT_EQ(lists.SortOrder(LIST_STOCK, 3, true), Order({1, 2, 0}));
+    EXPECT_EQ(lists.SortOrder(LIST_STOCK, 4, false), Order({1, 0, 2}));
+    lists.ReorderRows(LIST_STOCK, lists.SortOrder(LIST_STOCK, 3, true));
+    EXPECT_EQ(lists.m_stockQuantity, std::vector<int32_t>({-1, 2, 5}));
+    EXPECT_EQ(lists.m_stockPriority, std::vector<int32_t>({1, 0, 0}));
+}

@@ -196,6 +196,8 @@ void ListChangesTest::ExpectPlanOutOfDate(CParvexDlg& window)
     QCOMPARE(window.m_resultTable->GetItemCount(), 0);
     QVERIFY(!window.m_outOfDateLabel->isHidden());
     QCOMPARE(window.m_outOfDateLabel->text(), QStringLiteral("数据已修改，请重新优化计算"));
+    // Nor the bound of the old plan.
+    QVERIFY(window.findChild<QLabel*>("boundLabel")->text().isEmpty());
     QVERIFY(!Button(&window, "outputButton")->isEnabled());
     QVERIFY(!Button(&window, "leftoverButton")->isEnabled());
     // A click on a heading does not bring the old plan back.
@@ -222,7 +224,7 @@ void ListChangesTest::everyChangeMarksThePlanOutOfDateAndSaves_data()
 {
     QTest::addColumn<QString>("change");
     for (const char* change : {"add cut row", "add stock row", "edit", "delete", "batch edit", "sort", "merge",
-                               "import", "stock update", "trim", "kerf", "kinds", "level"})
+                               "import", "stock update", "trim", "kerf", "kinds", "level", "exact"})
         QTest::newRow(change) << QString::fromLatin1(change);
 }
 
@@ -295,6 +297,9 @@ void ListChangesTest::everyChangeMarksThePlanOutOfDateAndSaves()
     } else if (change == "level") {
         window.findChild<QSlider*>("speedSlider")->setValue(3);
         parameter = true;
+    } else if (change == "exact") {
+        window.findChild<QCheckBox*>("exactCheck")->click();
+        parameter = true;
     }
 
     ExpectPlanOutOfDate(window);
@@ -320,6 +325,8 @@ void ListChangesTest::everyChangeMarksThePlanOutOfDateAndSaves()
     // The next compute makes the plan current again.
     Button(&window, "computeButton")->click();
     ExpectPlanCurrent(window);
+    if (change == "exact")
+        window.findChild<QCheckBox*>("exactCheck")->click();  // the next window starts at a level again
 }
 
 void ListChangesTest::actionsThatChangeNothingKeepThePlan()

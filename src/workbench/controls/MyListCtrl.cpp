@@ -22,29 +22,29 @@ const int TEXT_MARGIN = 4;
 
 }  // namespace
 
-// ---- ListCtrlModel ----
+// ---- ListTableModel ----
 
-ListCtrlModel::ListCtrlModel(QObject* parent) : QAbstractTableModel(parent)
+ListTableModel::ListTableModel(QObject* parent) : QAbstractTableModel(parent)
 {
 }
 
-int ListCtrlModel::rowCount(const QModelIndex& parent) const
+int ListTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : RowCount();
 }
 
-int ListCtrlModel::columnCount(const QModelIndex& parent) const
+int ListTableModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_headings.size());
 }
 
-QVariant ListCtrlModel::data(const QModelIndex& index, int role) const
+QVariant ListTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) {
         return QVariant();
     }
     if (role == Qt::DisplayRole) {
-        return m_rows[index.row()][index.column()];
+        return CellText(index.row(), index.column());
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(m_alignments[index.column()]);
@@ -52,7 +52,7 @@ QVariant ListCtrlModel::data(const QModelIndex& index, int role) const
     return QVariant();
 }
 
-QVariant ListCtrlModel::headerData(int section, Qt::Orientation orientation, int role) const
+QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -66,17 +66,46 @@ QVariant ListCtrlModel::headerData(int section, Qt::Orientation orientation, int
     return QVariant();
 }
 
-int ListCtrlModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment)
+int ListTableModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment)
 {
     column = std::clamp(column, 0, columnCount());
     beginInsertColumns(QModelIndex(), column, column);
     m_headings.insert(column, heading);
     m_alignments.insert(m_alignments.begin() + column, alignment & Qt::AlignHorizontal_Mask);
+    ColumnInserted(column);
+    endInsertColumns();
+    return column;
+}
+
+QString ListTableModel::Text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+        return QString();
+    }
+    return CellText(row, column);
+}
+
+// ---- ListCtrlModel ----
+
+ListCtrlModel::ListCtrlModel(QObject* parent) : ListTableModel(parent)
+{
+}
+
+int ListCtrlModel::RowCount() const
+{
+    return static_cast<int>(m_rows.size());
+}
+
+QString ListCtrlModel::CellText(int row, int column) const
+{
+    return m_rows[row][column];
+}
+
+void ListCtrlModel::ColumnInserted(int column)
+{
     for (QStringList& row : m_rows) {
         row.insert(column, QString());
     }
-    endInsertColumns();
-    return column;
 }
 
 int ListCtrlModel::InsertRow(int row, const QString& text0)
@@ -137,14 +166,6 @@ bool ListCtrlModel::SetText(int row, int column, const QString& text)
     return true;
 }
 
-QString ListCtrlModel::Text(int row, int column) const
-{
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
-        return QString();
-    }
-    return m_rows[row][column];
-}
-
 bool ListCtrlModel::RemoveRow(int row)
 {
     if (row < 0 || row >= rowCount()) {
@@ -199,7 +220,8 @@ private:
 
 // ---- MyListCtrl ----
 
-MyListCtrl::MyListCtrl(QWidget* parent) : QTableView(parent), m_items(new ListCtrlModel(this))
+MyListCtrl::MyListCtrl(QWidget* parent)
+    : QTableView(parent), m_items(new ListCtrlModel(this)), m_rows(m_items)
 {
     setModel(m_items);
     setItemDelegate(new ListCtrlDelegate(this));
@@ -230,14 +252,14 @@ MyListCtrl::MyListCtrl(QWidget* parent) : QTableView(parent), m_items(new ListCt
 
 int MyListCtrl::InsertColumn(int column, const QString& heading, Qt::Alignment alignment, int width)
 {
-    const int inserted = m_items->InsertColumn(column, heading, alignment);
+    const int inserted = m_rows->InsertColumn(column, heading, alignment);
     setColumnWidth(inserted, width);
     return inserted;
 }
 
 int MyListCtrl::GetColumnCount() const
 {
-    return m_items->columnCount();
+    return m_rows->columnCount();
 }
 
 int MyListCtrl::GetColumnWidth(int column) const
@@ -254,44 +276,56 @@ int MyListCtrl::ClientWidth() const
     return std::max(0, width);
 }
 
-int MyListCtrl::InsertItem(int row, const QString& text0)
+void MyListCtrl::SetRows(ListTableModel* rows)
 {
-    return m_items->InsertRow(row, text0);
-}
-
-bool MyListCtrl::SetItemText(int row, int column, const QString& text)
-{
-    return m_items->SetText(row, column, text);
+    m_rows = rows ? rows : m_items;
+    m_flaggedCell = Cell{};
+    m_hoverCell = Cell{};
+    m_batchRows.clear();
+    setModel(m_rows);
 }
 
 QString MyListCtrl::GetItemText(int row, int column) const
 {
-    return m_items->Text(row, column);
-}
-
-bool MyListCtrl::DeleteItem(int row)
-{
-    return m_items->RemoveRow(row);
-}
-
-void MyListCtrl::DeleteAllItems()
-{
-    m_items->RemoveAllRows();
+    return m_rows->Text(row, column);
 }
 
 int MyListCtrl::GetItemCount() const
 {
-    return m_items->rowCount();
+    return m_rows->rowCount();
+}
+
+int MyListCtrl::InsertItem(int row, const QString& text0)
+{
+    return ShowsOwnRows() ? m_items->InsertRow(row, text0) : -1;
+}
+
+bool MyListCtrl::SetItemText(int row, int column, const QString& text)
+{
+    return ShowsOwnRows() && m_items->SetText(row, column, text);
+}
+
+bool MyListCtrl::DeleteItem(int row)
+{
+    return ShowsOwnRows() && m_items->RemoveRow(row);
+}
+
+void MyListCtrl::DeleteAllItems()
+{
+    if (ShowsOwnRows())
+        m_items->RemoveAllRows();
 }
 
 void MyListCtrl::AppendItems(std::vector<QStringList> rows)
 {
-    m_items->AppendRows(std::move(rows));
+    if (ShowsOwnRows())
+        m_items->AppendRows(std::move(rows));
 }
 
 void MyListCtrl::ReplaceAllItems(std::vector<QStringList> rows)
 {
-    m_items->ResetRows(std::move(rows));
+    if (ShowsOwnRows())
+        m_items->ResetRows(std::move(rows));
 }
 
 void MyListCtrl::SetRowSelected(int row, bool selected)
@@ -311,23 +345,31 @@ bool MyListCtrl::IsRowSelected(int row) const
 
 std::vector<int> MyListCtrl::SelectedRows() const
 {
+    // Read from the selected ranges, so that a long list costs only what is
+    // selected. Rows are selected whole; a range short of a column is not a
+    // selected row.
     std::vector<int> rows;
-    for (int row = 0; row < model()->rowCount(); ++row) {
-        if (selectionModel()->isRowSelected(row, QModelIndex())) {
+    const int lastColumn = model()->columnCount() - 1;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (range.left() > 0 || range.right() < lastColumn)
+            continue;
+        for (int row = range.top(); row <= range.bottom(); ++row)
             rows.push_back(row);
-        }
     }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
 int MyListCtrl::FirstSelectedRow() const
 {
-    for (int row = 0; row < model()->rowCount(); ++row) {
-        if (selectionModel()->isRowSelected(row, QModelIndex())) {
-            return row;
-        }
+    int first = -1;
+    const int lastColumn = model()->columnCount() - 1;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (range.left() == 0 && range.right() >= lastColumn && (first < 0 || range.top() < first))
+            first = range.top();
     }
-    return -1;
+    return first;
 }
 
 void MyListCtrl::DeselectAll()

@@ -9,14 +9,14 @@
 
 #include <vector>
 
-// The rows of a MyListCtrl: texts per cell, a heading and an alignment per
-// column. The table is a view of the window's lists and is refilled from them
-// after every change, like a report-style list view.
-class ListCtrlModel : public QAbstractTableModel {
+// The rows of a MyListCtrl: a heading and an alignment per column, and the
+// text of each cell, which a subclass gives when a cell is painted or read
+// (formatted from the data the table stands for, or kept as text).
+class ListTableModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    explicit ListCtrlModel(QObject* parent = nullptr);
+    explicit ListTableModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -24,6 +24,29 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     int InsertColumn(int column, const QString& heading, Qt::Alignment alignment);
+    // The text of a cell; empty outside the rows and columns.
+    QString Text(int row, int column) const;
+
+protected:
+    virtual int RowCount() const = 0;
+    // Called with a row and a column inside the table only.
+    virtual QString CellText(int row, int column) const = 0;
+    // A column was inserted at `column`: rows kept as texts make room for it.
+    virtual void ColumnInserted(int column) { (void)column; }
+
+private:
+    QStringList m_headings;
+    std::vector<Qt::Alignment> m_alignments;
+};
+
+// Rows kept as texts, one per column: the table's own rows, for a table that
+// stands for no other data.
+class ListCtrlModel : public ListTableModel {
+    Q_OBJECT
+
+public:
+    explicit ListCtrlModel(QObject* parent = nullptr);
+
     int InsertRow(int row, const QString& text0);
     // Appends rows of texts (one per column, missing ones empty) in one step,
     // so that a view lays itself out once for all of them.
@@ -31,15 +54,17 @@ public:
     // Replaces every row in one step.
     void ResetRows(std::vector<QStringList> rows);
     bool SetText(int row, int column, const QString& text);
-    QString Text(int row, int column) const;
     bool RemoveRow(int row);
     void RemoveAllRows();
+
+protected:
+    int RowCount() const override;
+    QString CellText(int row, int column) const override;
+    void ColumnInserted(int column) override;
 
 private:
     QStringList Padded(QStringList texts) const;
 
-    QStringList m_headings;
-    std::vector<Qt::Alignment> m_alignments;
     std::vector<QStringList> m_rows;  // one text per column
 };
 
@@ -68,14 +93,23 @@ public:
     // vertical scroll bar), from which the window computes column widths.
     int ClientWidth() const;
 
-    // Rows. InsertItem inserts a row at row (clamped to 0..count) with text0
-    // in column 0 and empty other cells, and returns its index.
+    // The rows shown: the table's own text rows unless another model is
+    // set. Columns inserted afterwards go to that model; the selection is
+    // the new model's.
+    void SetRows(ListTableModel* rows);
+    ListTableModel* Rows() const { return m_rows; }
+
+    // Rows of any model: their number and the text of a cell.
+    QString GetItemText(int row, int column) const;
+    int GetItemCount() const;
+
+    // Own text rows (these change nothing while another model is shown).
+    // InsertItem inserts a row at row (clamped to 0..count) with text0 in
+    // column 0 and empty other cells, and returns its index (-1 when not).
     int InsertItem(int row, const QString& text0);
     bool SetItemText(int row, int column, const QString& text);
-    QString GetItemText(int row, int column) const;
     bool DeleteItem(int row);
     void DeleteAllItems();
-    int GetItemCount() const;
     // Many rows at once (texts per column): one layout instead of one per row.
     void AppendItems(std::vector<QStringList> rows);
     void ReplaceAllItems(std::vector<QStringList> rows);
@@ -149,8 +183,10 @@ private:
     bool IsHoverColumn(int column) const;
     bool IsCaptured(int row) const;
     void RepaintCapturedCells(int column);
+    bool ShowsOwnRows() const { return m_rows == m_items; }
 
     ListCtrlModel* m_items;
+    ListTableModel* m_rows;
     Cell m_flaggedCell;
     Cell m_hoverCell;
     std::vector<int> m_batchRows;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,8 +112,9 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     setStyleSheet(ToolTipStyleSheet());
 
     CreateControls();
+    CreateExactControls();
     CreateColumns();
-    m_layout.Record(this, m_cutTable, m_stockTable, m_resultTable, {m_progress});
+    m_layout.Record(this, m_cutTable, m_stockTable, m_resultTable, {m_progress, m_boundLabel});
     setMinimumSize(m_layout.MinimumSize());
     ConnectCommands();
     InstallKeyFilter();
@@ -123,6 +125,7 @@ CParvexDlg::CParvexDlg(QWidget* parent) : QDialog(parent)
     m_shortcutButton->setVisible(!DesktopShortcutExists());
 
     LoadSettings();
+    LoadExactChoice();
     ShowMembers();
     RefillCutTable();
     RefillStockTable();
@@ -177,36 +180,15 @@ void CParvexDlg::CreateControls()
     AddGroupBox(QStringLiteral("切割参数"), 592, 7, 98, 175, "parameterGroup");
     AddGroupBox(QStringLiteral("优化方式"), 592, 74, 98, 108, "speedGroup");
 
-    m_cutTable = new MyListCtrl(this);
-    m_cutTable->setObjectName(QStringLiteral("cutTable"));
-    m_cutTable->setGeometry(DluToPixels(15, 22, 280, 179));
-    m_cutAddButton = AddButton(QStringLiteral("增  加"), 29, 208, 54, 13, "cutAddButton", CommandIcon::Add);
-    m_cutDeleteButton = AddButton(QStringLiteral("删  除"), 118, 208, 54, 13, "cutDeleteButton", CommandIcon::Delete);
-    m_cutMergeButton = AddButton(QStringLiteral("归 并"), 177, 1, 54, 11, "cutMergeButton", CommandIcon::Merge);
-    m_cutMergeButton->hide();
-    m_cutImportButton = AddButton(QStringLiteral("导 入"), 29, 224, 54, 13, "cutImportButton", CommandIcon::Import);
-    m_cutExportButton = AddButton(QStringLiteral("导 出"), 118, 224, 54, 13, "cutExportButton", CommandIcon::Export);
-    m_cutFormatButton =
-        AddButton(QStringLiteral("导入文件格式"), 207, 217, 76, 13, "cutFormatButton", CommandIcon::Format);
-
-    m_stockTable = new MyListCtrl(this);
-    m_stockTable->setObjectName(QStringLiteral("stockTable"));
-    m_stockTable->setGeometry(DluToPixels(311, 22, 273, 179));
-    m_stockAddButton = AddButton(QStringLiteral("增  加"), 329, 208, 54, 13, "stockAddButton", CommandIcon::Add);
-    m_stockDeleteButton =
-        AddButton(QStringLiteral("删  除"), 411, 208, 54, 13, "stockDeleteButton", CommandIcon::Delete);
-    m_stockMergeButton = AddButton(QStringLiteral("归 并"), 431, 1, 54, 11, "stockMergeButton", CommandIcon::Merge);
-    m_stockMergeButton->hide();
-    m_stockImportButton =
-        AddButton(QStringLiteral("导 入"), 329, 224, 54, 13, "stockImportButton", CommandIcon::Import);
-    m_stockExportButton =
-        AddButton(QStringLiteral("导 出"), 411, 224, 54, 13, "stockExportButton", CommandIcon::Export);
-    m_stockFormatButton =
-        AddButton(QStringLiteral("导入文件格式"), 493, 217, 76, 13, "stockFormatButton", CommandIcon::Format);
+    CreateListControls(LIST_CUT, {QRect(15, 22, 280, 179), 29, 118, 177, 207});
+    CreateListControls(LIST_STOCK, {QRect(311, 22, 273, 179), 329, 411, 431, 493});
 
     m_resultTable = new MyListCtrl(this);
     m_resultTable->setObjectName(QStringLiteral("resultTable"));
-    m_resultTable->setGeometry(DluToPixels(15, 260, 567, 205));
+    m_resultRows = new ResultTableModel(this);
+    m_resultTable->SetRows(m_resultRows);
+    // Ten units shorter than the layout's 205, for the bound line below it.
+    m_resultTable->setGeometry(DluToPixels(15, 260, 567, 195));
 
     m_progress = new CGradientProgressCtrl(this);
     m_progress->setObjectName(QStringLiteral("progress"));
@@ -271,6 +253,43 @@ void CParvexDlg::CreateControls()
     m_outOfDateLabel->hide();
 }
 
+void CParvexDlg::CreateListControls(ListKind kind, const ListPlacement& at)
+{
+    const bool cut = kind == LIST_CUT;
+    const QString prefix = cut ? QStringLiteral("cut") : QStringLiteral("stock");
+    auto name = [&](const char* role) { return (prefix + QLatin1String(role)).toLatin1(); };
+    MyListCtrl*& table = cut ? m_cutTable : m_stockTable;
+    InputListModel*& rows = cut ? m_cutRows : m_stockRows;
+    table = new MyListCtrl(this);
+    table->setObjectName(QString::fromLatin1(name("Table")));
+    rows = new InputListModel(m_lists, kind, this);
+    table->SetRows(rows);
+    table->setGeometry(DluToPixels(at.table.x(), at.table.y(), at.table.width(), at.table.height()));
+
+    // "归 并" stays hidden: the merges run from the compute command.
+    const ListButtonSet buttons = Buttons(kind);
+    buttons.add = AddButton(QStringLiteral("增  加"), at.leftX, 208, 54, 13, name("AddButton"), CommandIcon::Add);
+    buttons.remove =
+        AddButton(QStringLiteral("删  除"), at.rightX, 208, 54, 13, name("DeleteButton"), CommandIcon::Delete);
+    buttons.merge = AddButton(QStringLiteral("归 并"), at.mergeX, 1, 54, 11, name("MergeButton"), CommandIcon::Merge);
+    buttons.merge->hide();
+    buttons.import =
+        AddButton(QStringLiteral("导 入"), at.leftX, 224, 54, 13, name("ImportButton"), CommandIcon::Import);
+    buttons.exportTo =
+        AddButton(QStringLiteral("导 出"), at.rightX, 224, 54, 13, name("ExportButton"), CommandIcon::Export);
+    buttons.format =
+        AddButton(QStringLiteral("导入文件格式"), at.formatX, 217, 76, 13, name("FormatButton"), CommandIcon::Format);
+}
+
+CParvexDlg::ListButtonSet CParvexDlg::Buttons(ListKind kind)
+{
+    if (kind == LIST_CUT)
+        return {m_cutAddButton, m_cutDeleteButton, m_cutMergeButton, m_cutImportButton, m_cutExportButton,
+                m_cutFormatButton};
+    return {m_stockAddButton,    m_stockDeleteButton, m_stockMergeButton,
+            m_stockImportButton, m_stockExportButton, m_stockFormatButton};
+}
+
 void CParvexDlg::CreateColumns()
 {
     AddColumns(m_cutTable, 5.7,
@@ -306,39 +325,34 @@ void CParvexDlg::ConnectCommands()
     connect(m_helpButton, &QPushButton::clicked, this, [this] { OnHelpCommand(); });
     connect(m_aboutButton, &QPushButton::clicked, this, [this] { OnAboutCommand(); });
 
-    connect(m_cutAddButton, &QPushButton::clicked, this, [this] { AddCutItem(); });
-    connect(m_cutDeleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedCutRows(); });
-    connect(m_cutMergeButton, &QPushButton::clicked, this, [this] { MergeCutRows(); });
-    connect(m_cutImportButton, &QPushButton::clicked, this, [this] { OnImportList(LIST_CUT); });
-    connect(m_cutExportButton, &QPushButton::clicked, this, [this] { OnExportList(LIST_CUT); });
-    connect(m_cutFormatButton, &QPushButton::clicked, this, [this] { ShowFormatMenu(LIST_CUT); });
-    connect(m_stockAddButton, &QPushButton::clicked, this, [this] { AddStockItem(); });
-    connect(m_stockDeleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedStockRows(); });
-    connect(m_stockMergeButton, &QPushButton::clicked, this, [this] { MergeStockRows(); });
-    connect(m_stockImportButton, &QPushButton::clicked, this, [this] { OnImportList(LIST_STOCK); });
-    connect(m_stockExportButton, &QPushButton::clicked, this, [this] { OnExportList(LIST_STOCK); });
-    connect(m_stockFormatButton, &QPushButton::clicked, this, [this] { ShowFormatMenu(LIST_STOCK); });
-
-    connect(m_cutTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnCutDoubleClick(row); });
-    connect(m_stockTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnStockDoubleClick(row); });
-    connect(m_cutTable, &MyListCtrl::itemClicked, this, [this](int row, int column) { BatchEditCutRows(row, column); });
-    connect(m_stockTable, &MyListCtrl::itemClicked, this,
-            [this](int row, int column) { BatchEditStockRows(row, column); });
-    connect(m_cutTable, &MyListCtrl::deletePressed, this, [this] { DeleteSelectedCutRows(); });
-    connect(m_stockTable, &MyListCtrl::deletePressed, this, [this] { DeleteSelectedStockRows(); });
-    connect(m_cutTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { SortCutTable(column); });
-    connect(m_stockTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { SortStockTable(column); });
+    ConnectListCommands(LIST_CUT);
+    ConnectListCommands(LIST_STOCK);
     connect(m_resultTable->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { SortResultTable(column); });
     connect(m_resultTable, &MyListCtrl::itemDoubleClicked, this, [this](int row, int) { OnResultDoubleClick(row); });
-    connect(m_cutTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { OnCutSelectionChanged(); });
-    connect(m_stockTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { OnStockSelectionChanged(); });
 
     connect(m_kindsCombo, QOverload<int>::of(&QComboBox::activated), this, [this] { ReadControls(); });
+}
+
+void CParvexDlg::ConnectListCommands(ListKind kind)
+{
+    MyListCtrl* table = Table(kind);
+    const ListButtonSet buttons = Buttons(kind);
+    connect(buttons.add, &QPushButton::clicked, this, [this, kind] { AddItem(kind); });
+    connect(buttons.remove, &QPushButton::clicked, this, [this, kind] { DeleteSelectedRows(kind); });
+    connect(buttons.merge, &QPushButton::clicked, this, [this, kind] { MergeRows(kind); });
+    connect(buttons.import, &QPushButton::clicked, this, [this, kind] { OnImportList(kind); });
+    connect(buttons.exportTo, &QPushButton::clicked, this, [this, kind] { OnExportList(kind); });
+    connect(buttons.format, &QPushButton::clicked, this, [this, kind] { ShowFormatMenu(kind); });
+
+    connect(table, &MyListCtrl::itemDoubleClicked, this, [this, kind](int row, int) { OnDoubleClick(kind, row); });
+    connect(table, &MyListCtrl::itemClicked, this,
+            [this, kind](int row, int column) { BatchEditRows(kind, row, column); });
+    connect(table, &MyListCtrl::deletePressed, this, [this, kind] { DeleteSelectedRows(kind); });
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, kind](int column) { SortTable(kind, column); });
+    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this, kind] { OnSelectionChanged(kind); });
 }
 
 void CParvexDlg::InstallKeyFilter()
@@ -388,6 +402,7 @@ void CParvexDlg::ConnectChangeNotices()
         });
     }
     connect(m_speedSlider, &QSlider::valueChanged, this, [this] { NoteChange(ChangeKind::Parameters); });
+    connect(m_exactCheck, &QCheckBox::toggled, this, [this] { NoteChange(ChangeKind::Parameters); });
     connect(m_kindsCombo, QOverload<int>::of(&QComboBox::activated), this,
             [this] { NoteChange(ChangeKind::Parameters); });
 }
@@ -410,7 +425,8 @@ void CParvexDlg::MarkPlanOutOfDate()
     if (m_resultTable->GetItemCount() == 0)
         return;
     m_planOutOfDate = true;
-    m_resultTable->DeleteAllItems();
+    m_resultRows->Clear();
+    m_boundLabel->clear();
     m_outOfDateLabel->show();
     EnableOutputButtons(false);
 }

@@ -6,17 +6,20 @@
 #include <vector>
 
 #include <QDialog>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include "engine/Job.h"
 #include "exchange/SettingsFile.h"
 #include "lists/InputLists.h"
+#include "workbench/window/TableModels.h"
 #include "workbench/window/WindowLayout.h"
 
 class CGradientProgressCtrl;
 class MyListCtrl;
 class Pic_Button;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -26,19 +29,13 @@ class QTimer;
 enum class CommandIcon;
 
 // The values the next add dialog of the cut list offers.
-struct LastCutEntry {
-    MyString spec;
-    double length = 1500;
-    int32_t quantity = 18;
-    MyString mark;
+struct LastCutEntry : ListRow {
+    LastCutEntry() : ListRow{MyString(), 1500, 18, MyString(), 0} {}
 };
 
 // The values the next add dialog of the stock list offers.
-struct LastStockEntry {
-    MyString spec;
-    double length = 10000;
-    int32_t quantity = 10;
-    int32_t priority = 0;
+struct LastStockEntry : ListRow {
+    LastStockEntry() : ListRow{MyString(), 10000, 10, MyString(), 0} {}
 };
 
 extern LastCutEntry g_lastCutEntry;
@@ -109,22 +106,45 @@ public:
     bool PlanOutOfDate() const { return m_planOutOfDate; }
 
     // --- Input tables -------------------------------------------------------
-    void RefillCutTable();
-    void RefillStockTable();
-    void ShowCutRow(int row);
-    void ShowStockRow(int row);
-    void AddCutItem();
-    void AddStockItem();
-    void EditCutRow(int row);
-    void EditStockRow(int row);
-    void DeleteSelectedCutRows();
-    void DeleteSelectedStockRows();
-    void MergeCutRows();
-    void MergeStockRows();
-    void SortCutTable(int column);
-    void SortStockTable(int column);
-    void BatchEditCutRows(int row, int column);
-    void BatchEditStockRows(int row, int column);
+    // Each command is written once for either list; the commands of the cut
+    // and of the stock table name it with their list.
+    //
+    // The table shows its list anew (after the list changed in any way).
+    void RefillTable(ListKind kind);
+    // Shows columns 1 to 4 of one row again; nothing for a row outside the list.
+    void ShowRow(ListKind kind, int row);
+    // "增  加": the add dialog with the last entry's values, the row appended,
+    // selected and in view.
+    void AddItem(ListKind kind);
+    // The edit dialog of one row, the field under the pointer focused.
+    void EditRow(ListKind kind, int row);
+    // "删  除" and the Delete key: every selected row, without a question.
+    void DeleteSelectedRows(ListKind kind);
+    // "归 并": equal rows combined; the table refilled when rows went.
+    void MergeRows(ListKind kind);
+    // A click on heading 1 to 4: the rows sorted stably by it, the direction
+    // flipping with every click.
+    void SortTable(ListKind kind, int column);
+    // A click on a highlighted quantity or mark/priority cell: the batch
+    // dialog of that column for every captured row.
+    void BatchEditRows(ListKind kind, int row, int column);
+
+    void RefillCutTable() { RefillTable(LIST_CUT); }
+    void RefillStockTable() { RefillTable(LIST_STOCK); }
+    void ShowCutRow(int row) { ShowRow(LIST_CUT, row); }
+    void ShowStockRow(int row) { ShowRow(LIST_STOCK, row); }
+    void AddCutItem() { AddItem(LIST_CUT); }
+    void AddStockItem() { AddItem(LIST_STOCK); }
+    void EditCutRow(int row) { EditRow(LIST_CUT, row); }
+    void EditStockRow(int row) { EditRow(LIST_STOCK, row); }
+    void DeleteSelectedCutRows() { DeleteSelectedRows(LIST_CUT); }
+    void DeleteSelectedStockRows() { DeleteSelectedRows(LIST_STOCK); }
+    void MergeCutRows() { MergeRows(LIST_CUT); }
+    void MergeStockRows() { MergeRows(LIST_STOCK); }
+    void SortCutTable(int column) { SortTable(LIST_CUT, column); }
+    void SortStockTable(int column) { SortTable(LIST_STOCK, column); }
+    void BatchEditCutRows(int row, int column) { BatchEditRows(LIST_CUT, row, column); }
+    void BatchEditStockRows(int row, int column) { BatchEditRows(LIST_STOCK, row, column); }
     // The column of `row` whose cell holds the mouse pointer, or -1.
     int ColumnUnderPointer(const MyListCtrl* table, int row) const;
 
@@ -142,6 +162,16 @@ public:
     void BeginRun() override;
     void EndRun() override;
     const InputLists* MarkSource() const override { return &m_lists; }
+    void ShowExactProgress(const WireOptimize& group, double lowerBound, double bestLength) override;
+
+    // --- The exact optimiser ------------------------------------------------
+    // "精确" chosen instead of the speed level.
+    bool ExactChosen() const;
+    // The choice is kept in a file of its own beside the settings file.
+    void LoadExactChoice();
+    void SaveExactChoice();
+    // The bound line under the result table, from g_job.
+    void ShowBoundLine();
 
     // --- List files ---------------------------------------------------------
     // "导 入": asks for a file and reads it into the list (text or spreadsheet
@@ -196,6 +226,8 @@ public:
     QLineEdit* m_trimEdit = nullptr;
     QLineEdit* m_kerfEdit = nullptr;
     QComboBox* m_kindsCombo = nullptr;
+    QCheckBox* m_exactCheck = nullptr;  // 精确
+    QLabel* m_boundLabel = nullptr;     // the bound line under the result table
 
     InputLists m_lists;
     // The record read at start: carries the reserved integer back to the file.
@@ -214,7 +246,29 @@ protected:
 
 private:
     void CreateControls();
+    // Where the table and buttons of a list go, in dialog units: the table,
+    // and the left edges of "增  加" and "导 入", of "删  除" and "导 出", of
+    // "归 并" and of "导入文件格式".
+    struct ListPlacement {
+        QRect table;
+        int leftX;
+        int rightX;
+        int mergeX;
+        int formatX;
+    };
+    void CreateListControls(ListKind kind, const ListPlacement& at);
+    // The command buttons of either list.
+    struct ListButtonSet {
+        Pic_Button*& add;
+        Pic_Button*& remove;
+        Pic_Button*& merge;
+        Pic_Button*& import;
+        Pic_Button*& exportTo;
+        Pic_Button*& format;
+    };
+    ListButtonSet Buttons(ListKind kind);
     void CreateColumns();
+    void CreateExactControls();
     Pic_Button* AddButton(const QString& caption, int x, int y, int w, int h, const char* name, CommandIcon icon);
     QGroupBox* AddGroupBox(const QString& caption, int x, int y, int w, int h, const char* name);
     QLabel* AddLabel(const QString& caption, int x, int y, int w, int h, const char* name, Qt::Alignment alignment);
@@ -227,12 +281,14 @@ private:
     // keeps the window open) or by the close box (closes in any case).
     bool CloseWindow(bool stayOnBadField);
 
-    void OnCutSelectionChanged();
-    void OnStockSelectionChanged();
-    void OnCutDoubleClick(int row);
-    void OnStockDoubleClick(int row);
+    // The table, the rows model and the list buttons of either list.
+    MyListCtrl* Table(ListKind kind) const { return kind == LIST_CUT ? m_cutTable : m_stockTable; }
+    InputListModel* Rows(ListKind kind) const { return kind == LIST_CUT ? m_cutRows : m_stockRows; }
+    void ConnectListCommands(ListKind kind);
+
+    void OnSelectionChanged(ListKind kind);
+    void OnDoubleClick(ListKind kind, int row);
     void ShowFormatMenu(int list);
-    void RefillTable(ListKind kind);
     // The replace question before an import into a list with rows: true for
     // Yes (replace the rows), false for No (append) or an empty list.
     bool AskReplaceList(ListKind kind);
@@ -258,7 +314,11 @@ private:
     bool m_closed = false;
     bool m_planOutOfDate = false;
     QTimer* m_saveTimer = nullptr;
-    std::vector<QStringList> m_liveRows;
+    std::vector<LiveRow> m_liveRows;
+    // The rows of the three tables.
+    InputListModel* m_cutRows = nullptr;
+    InputListModel* m_stockRows = nullptr;
+    ResultTableModel* m_resultRows = nullptr;
     std::chrono::steady_clock::time_point m_lastDispatch;
     std::chrono::steady_clock::time_point m_lastStep;
     WindowLayout m_layout;

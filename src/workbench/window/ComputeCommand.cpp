@@ -80,11 +80,13 @@ void CParvexDlg::ComputePlan()
         return AppPrompts().Message(NO_STOCK_ROWS_MESSAGE, this);
 
     g_resultWindow = this;
-    m_resultTable->DeleteAllItems();
+    m_resultRows->Clear();
     m_planOutOfDate = false;
     m_outOfDateLabel->hide();
+    m_boundLabel->clear();
     EnableOutputButtons(false);
     LoadJob(g_job, m_lists, m_trimLength, m_kerfWidth, m_maxLengthKinds, m_speedLevel);
+    g_job.m_exactPlan = ExactChosen();
 
     const auto started = std::chrono::steady_clock::now();
     JobError error;

@@ -123,6 +123,30 @@ bool InputDialogBase::ReadInteger(QLineEdit* field, int32_t& value, int count)
     return false;
 }
 
+void InputDialogBase::LinkUnlimitedCheck(QCheckBox* unlimited, QLabel* label, QLineEdit* field)
+{
+    connect(unlimited, &QCheckBox::toggled, this, [=] { EnableQuantityField(unlimited, label, field); });
+}
+
+void InputDialogBase::EnableQuantityField(const QCheckBox* unlimited, QLabel* label, QLineEdit* field)
+{
+    const bool limited = !unlimited->isChecked();
+    field->setEnabled(limited);
+    label->setEnabled(limited);
+}
+
+bool InputDialogBase::StoredStockQuantity(const QCheckBox* unlimited, QLineEdit* field, int32_t& quantity, int count)
+{
+    if (unlimited->isChecked()) {
+        quantity = UnlimitedQuantity(quantity);
+        return true;
+    }
+    if (quantity > 0)
+        return true;
+    RefuseField(this, field, QUANTITY_MESSAGE, count);
+    return false;
+}
+
 // ---------------------------------------------------------------------------
 
 Dlg_MSG_Len::Dlg_MSG_Len(QWidget* parent, RowDialogMode mode)
@@ -192,15 +216,8 @@ Dlg_MSG_Len2::Dlg_MSG_Len2(QWidget* parent, RowDialogMode mode)
     m_quantityEdit = AddEdit(50, 49, 66, 13, "quantityEdit");
     m_priorityCheck = AddCheck(QStringLiteral("优先使用"), 10, 68, 48, 12, "priorityCheck");
     m_unlimitedCheck = AddCheck(QStringLiteral("库存数量无限"), 62, 68, 60, 12, "unlimitedCheck");
-    connect(m_unlimitedCheck, &QCheckBox::toggled, this, [this] { UpdateQuantityField(); });
+    LinkUnlimitedCheck(m_unlimitedCheck, m_quantityLabel, m_quantityEdit);
     AddButtons(QStringLiteral("确 定"), QStringLiteral("取 消"), 85);
-}
-
-void Dlg_MSG_Len2::UpdateQuantityField()
-{
-    const bool limited = !m_unlimitedCheck->isChecked();
-    m_quantityEdit->setEnabled(limited);
-    m_quantityLabel->setEnabled(limited);
 }
 
 void Dlg_MSG_Len2::ShowValues()
@@ -210,7 +227,7 @@ void Dlg_MSG_Len2::ShowValues()
     m_unlimitedCheck->setChecked(m_quantity <= 0);
     m_quantityEdit->setText(QString::number(Magnitude(m_quantity)));
     m_priorityCheck->setChecked(m_priority == 1);
-    UpdateQuantityField();
+    EnableQuantityField(m_unlimitedCheck, m_quantityLabel, m_quantityEdit);
     QLineEdit* fields[] = {m_specEdit, m_lengthEdit, m_quantityEdit};
     if (m_focusColumn >= 1 && m_focusColumn <= 3 && fields[m_focusColumn - 1]->isEnabled())
         FocusField(fields[m_focusColumn - 1], ROW_SELECTION);
@@ -230,10 +247,8 @@ void Dlg_MSG_Len2::OnOk()
         return RefuseField(this, m_specEdit, SPEC_MESSAGE, ROW_SELECTION);
     if (length <= 0)
         return RefuseField(this, m_lengthEdit, LENGTH_MESSAGE, ROW_SELECTION);
-    if (m_unlimitedCheck->isChecked())
-        quantity = UnlimitedQuantity(quantity);
-    else if (quantity <= 0)
-        return RefuseField(this, m_quantityEdit, QUANTITY_MESSAGE, ROW_SELECTION);
+    if (!StoredStockQuantity(m_unlimitedCheck, m_quantityEdit, quantity, ROW_SELECTION))
+        return;
     m_spec = spec;
     m_length = length;
     m_quantity = quantity;
@@ -301,22 +316,15 @@ Dlg_CLK_3::Dlg_CLK_3(QWidget* parent) : InputDialogBase(parent, QStringLiteral("
     m_quantityLabel = AddLabel(QStringLiteral("库存数量："), 8, 9, 44, 12, "quantityLabel");
     m_quantityEdit = AddEdit(54, 8, 72, 13, "quantityEdit");
     m_unlimitedCheck = AddCheck(QStringLiteral("库存数量无限"), 54, 26, 72, 12, "unlimitedCheck");
-    connect(m_unlimitedCheck, &QCheckBox::toggled, this, [this] { UpdateQuantityField(); });
+    LinkUnlimitedCheck(m_unlimitedCheck, m_quantityLabel, m_quantityEdit);
     AddButtons(QStringLiteral("确  定"), QStringLiteral("取  消"), 45);
-}
-
-void Dlg_CLK_3::UpdateQuantityField()
-{
-    const bool limited = !m_unlimitedCheck->isChecked();
-    m_quantityEdit->setEnabled(limited);
-    m_quantityLabel->setEnabled(limited);
 }
 
 void Dlg_CLK_3::ShowValues()
 {
     m_quantityEdit->setText(QString::number(m_quantity));
     m_unlimitedCheck->setChecked(m_unlimited);
-    UpdateQuantityField();
+    EnableQuantityField(m_unlimitedCheck, m_quantityLabel, m_quantityEdit);
     if (m_quantityEdit->isEnabled()) {
         m_quantityEdit->setFocus(Qt::OtherFocusReason);
         m_quantityEdit->selectAll();
@@ -329,10 +337,8 @@ void Dlg_CLK_3::OnOk()
     if (!ReadInteger(m_quantityEdit, quantity, BATCH_SELECTION))
         return;
     m_unlimited = m_unlimitedCheck->isChecked();
-    if (m_unlimited)
-        quantity = UnlimitedQuantity(quantity);
-    else if (quantity <= 0)
-        return RefuseField(this, m_quantityEdit, QUANTITY_MESSAGE, BATCH_SELECTION);
+    if (!StoredStockQuantity(m_unlimitedCheck, m_quantityEdit, quantity, BATCH_SELECTION))
+        return;
     m_quantity = quantity;
     accept();
 }
@@ -355,4 +361,102 @@ void Dlg_CLK_4::OnOk()
 {
     m_priority = m_priorityCheck->isChecked() ? 1 : 0;
     accept();
+}
+
+// ---------------------------------------------------------------------------
+// The dialogs of either list
+
+namespace {
+
+// The fourth value of a row: the mark of a cut row, the priority of a stock row.
+void LoadFourth(Dlg_MSG_Len& dialog, const ListRow& row)
+{
+    dialog.m_mark = ToQString(row.mark);
+}
+
+void LoadFourth(Dlg_MSG_Len2& dialog, const ListRow& row)
+{
+    dialog.m_priority = row.priority;
+}
+
+void StoreFourth(const Dlg_MSG_Len& dialog, ListRow& row)
+{
+    row.mark = ToMyString(dialog.m_mark);
+}
+
+void StoreFourth(const Dlg_MSG_Len2& dialog, ListRow& row)
+{
+    row.priority = dialog.m_priority;
+}
+
+template <typename Dialog>
+bool RunRowDialogOf(QWidget* parent, RowDialogMode mode, int focusColumn, ListRow& row)
+{
+    Dialog dialog(parent, mode);
+    dialog.m_spec = ToQString(row.spec);
+    dialog.m_length = row.length;
+    dialog.m_quantity = row.quantity;
+    LoadFourth(dialog, row);
+    dialog.m_focusColumn = focusColumn;
+    dialog.ShowValues();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    row.spec = ToMyString(dialog.m_spec);
+    row.length = dialog.m_length;
+    row.quantity = dialog.m_quantity;
+    StoreFourth(dialog, row);
+    return true;
+}
+
+}  // namespace
+
+bool RunRowDialog(QWidget* parent, ListKind kind, RowDialogMode mode, int focusColumn, ListRow& row)
+{
+    if (kind == LIST_CUT)
+        return RunRowDialogOf<Dlg_MSG_Len>(parent, mode, focusColumn, row);
+    return RunRowDialogOf<Dlg_MSG_Len2>(parent, mode, focusColumn, row);
+}
+
+bool RunBatchDialog(QWidget* parent, ListKind kind, int column, const ListRow* clicked, ListRow& typed)
+{
+    if (kind == LIST_CUT && column == 3) {
+        Dlg_CLK_1 dialog(parent);
+        dialog.m_quantity = clicked ? clicked->quantity : 1;
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.quantity = dialog.m_quantity;
+        return true;
+    }
+    if (kind == LIST_CUT && column == 4) {
+        Dlg_CLK_2 dialog(parent);
+        dialog.m_mark = clicked ? ToQString(clicked->mark) : QString();
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.mark = ToMyString(dialog.m_mark);
+        return true;
+    }
+    if (kind == LIST_STOCK && column == 3) {
+        // Opened on the magnitude, ticked for an unlimited row (and outside the list).
+        Dlg_CLK_3 dialog(parent);
+        const int32_t quantity = clicked ? clicked->quantity : 0;
+        dialog.m_unlimited = quantity <= 0;
+        dialog.m_quantity = Magnitude(quantity);
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.quantity = dialog.m_quantity;
+        return true;
+    }
+    if (kind == LIST_STOCK && column == 4) {
+        Dlg_CLK_4 dialog(parent);
+        dialog.m_priority = clicked ? clicked->priority : 0;
+        dialog.ShowValues();
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        typed.priority = dialog.m_priority;
+        return true;
+    }
+    return false;
 }

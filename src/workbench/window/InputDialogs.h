@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "lists/InputLists.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -35,6 +37,15 @@ protected:
 
     bool ReadNumber(QLineEdit* field, double& value, int count);
     bool ReadInteger(QLineEdit* field, int32_t& value, int count);
+
+    // A stock quantity field with its "库存数量无限" box: the field and its
+    // label are enabled while the box is not ticked, and follow it at once.
+    void LinkUnlimitedCheck(QCheckBox* unlimited, QLabel* label, QLineEdit* field);
+    static void EnableQuantityField(const QCheckBox* unlimited, QLabel* label, QLineEdit* field);
+    // The stored encoding of a typed stock quantity: unlimited while the box
+    // is ticked, else the count, which must be above 0 (false after refusing
+    // the field, its first `count` characters selected).
+    bool StoredStockQuantity(const QCheckBox* unlimited, QLineEdit* field, int32_t& quantity, int count);
 
     virtual void OnOk() = 0;
 
@@ -89,9 +100,6 @@ public:
 
 protected:
     void OnOk() override;
-
-private:
-    void UpdateQuantityField();
 };
 
 // "统一修改下料数量".
@@ -137,9 +145,6 @@ public:
 
 protected:
     void OnOk() override;
-
-private:
-    void UpdateQuantityField();
 };
 
 // "统一修改原料优先".
@@ -155,3 +160,14 @@ public:
 protected:
     void OnOk() override;
 };
+
+// The add or edit dialog of a row of either list (Dlg_MSG_Len for a cut row,
+// Dlg_MSG_Len2 for a stock row), opened with the values of `row` and the field
+// of focusColumn focused. True on OK, with the values typed in `row`.
+bool RunRowDialog(QWidget* parent, ListKind kind, RowDialogMode mode, int focusColumn, ListRow& row);
+
+// The batch dialog of column 3 (quantity) or 4 (mark of a cut row, priority of
+// a stock row) of either list, opened with the value of the clicked row
+// (`clicked` is null for a click outside the list). True on OK, with the value
+// typed in that column's member of `typed`; false for any other column.
+bool RunBatchDialog(QWidget* parent, ListKind kind, int column, const ListRow* clicked, ListRow& typed);

@@ -1,63 +1,32 @@
-// The two input tables of the main window and the commands that edit them.
-
-#include <algorithm>
-#include <cstdlib>
-#include <numeric>
-
-#include <QString>
+// The two input tables of the main window and the commands that edit them,
+// each written once for either list.
 
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/window/CParvexDlg.h"
-#include "workbench/window/FieldText.h"
 #include "workbench/window/InputDialogs.h"
 
 namespace {
-
-QString StockQuantityText(int32_t quantity)
-{
-    return quantity <= 0 ? QStringLiteral("∞") : QString::number(quantity);
-}
-
-QString PriorityText(int32_t priority)
-{
-    return priority == 1 ? QStringLiteral("√") : QString();
-}
 
 bool ValidRow(int row, std::size_t count)
 {
     return row >= 0 && static_cast<std::size_t>(row) < count;
 }
 
-// The stable order of the rows by the values of one column: equal values keep
-// their order, as a bubble sort that swaps only neighbours strictly out of
-// order would.
-template <typename T>
-std::vector<std::size_t> StableOrder(const std::vector<T>& column, bool ascending)
+ListRow& LastEntry(ListKind kind)
 {
-    std::vector<std::size_t> order(column.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return ascending ? column[a] < column[b] : column[b] < column[a];
-    });
-    return order;
+    if (kind == LIST_CUT)
+        return g_lastCutEntry;
+    return g_lastStockEntry;
 }
 
-void RenumberRows(MyListCtrl* table)
+std::array<bool, 5>& SortAscending(ListKind kind)
 {
-    for (int row = 0; row < table->GetItemCount(); ++row)
-        table->SetItemText(row, 0, QString::number(row + 1));
+    return kind == LIST_CUT ? g_cutSortAscending : g_stockSortAscending;
 }
 
-QStringList CutRowTexts(const InputLists& l, std::size_t i)
+ListKind OtherList(ListKind kind)
 {
-    return {QString::number(i + 1), ToQString(l.m_cutSpec[i]), LengthText(l.m_cutLength[i]),
-            QString::number(l.m_cutQuantity[i]), ToQString(l.m_cutMark[i])};
-}
-
-QStringList StockRowTexts(const InputLists& l, std::size_t i)
-{
-    return {QString::number(i + 1), ToQString(l.m_stockSpec[i]), LengthText(l.m_stockLength[i]),
-            StockQuantityText(l.m_stockQuantity[i]), PriorityText(l.m_stockPriority[i])};
+    return kind == LIST_CUT ? LIST_STOCK : LIST_CUT;
 }
 
 }  // namespace
@@ -65,106 +34,43 @@ QStringList StockRowTexts(const InputLists& l, std::size_t i)
 // ---------------------------------------------------------------------------
 // Refill and row display
 
-void CParvexDlg::RefillCutTable()
+void CParvexDlg::RefillTable(ListKind kind)
 {
-    // All rows in one step: a long list costs one layout, not one per row.
-    std::vector<QStringList> rows;
-    rows.reserve(m_lists.CutRowCount());
-    for (std::size_t i = 0; i < m_lists.CutRowCount(); ++i)
-        rows.push_back(CutRowTexts(m_lists, i));
-    m_cutTable->ReplaceAllItems(std::move(rows));
+    // The model formats the cells the table paints: a list of any length
+    // costs one reset, not a text per cell.
+    Rows(kind)->Reset();
 }
 
-void CParvexDlg::RefillStockTable()
+void CParvexDlg::ShowRow(ListKind kind, int row)
 {
-    std::vector<QStringList> rows;
-    rows.reserve(m_lists.StockRowCount());
-    for (std::size_t i = 0; i < m_lists.StockRowCount(); ++i)
-        rows.push_back(StockRowTexts(m_lists, i));
-    m_stockTable->ReplaceAllItems(std::move(rows));
-}
-
-void CParvexDlg::ShowCutRow(int row)
-{
-    if (!ValidRow(row, m_lists.CutRowCount()))
-        return;
-    const QStringList texts = CutRowTexts(m_lists, static_cast<std::size_t>(row));
-    for (int column = 1; column < texts.size(); ++column)
-        m_cutTable->SetItemText(row, column, texts[column]);
-}
-
-void CParvexDlg::ShowStockRow(int row)
-{
-    if (!ValidRow(row, m_lists.StockRowCount()))
-        return;
-    const QStringList texts = StockRowTexts(m_lists, static_cast<std::size_t>(row));
-    for (int column = 1; column < texts.size(); ++column)
-        m_stockTable->SetItemText(row, column, texts[column]);
+    if (ValidRow(row, m_lists.RowCount(kind)))
+        Rows(kind)->RowChanged(row);
 }
 
 // ---------------------------------------------------------------------------
 // Add and edit
 
-void CParvexDlg::AddCutItem()
+void CParvexDlg::AddItem(ListKind kind)
 {
-    if (g_lastCutEntry.spec.empty()) {
-        g_lastCutEntry.spec = DEFAULT_SPEC;
-        const std::size_t n = m_lists.CutRowCount();
-        if (n == 0 && m_lists.StockRowCount() > 0)
-            g_lastCutEntry.spec = m_lists.m_stockSpec[0];
-        if (n > 0) {
-            g_lastCutEntry.spec = m_lists.m_cutSpec[n - 1];
-            g_lastCutEntry.length = m_lists.m_cutLength[n - 1];
-            g_lastCutEntry.quantity = m_lists.m_cutQuantity[n - 1];
-            g_lastCutEntry.mark = m_lists.m_cutMark[n - 1];
-        }
+    ListRow& last = LastEntry(kind);
+    if (last.spec.empty()) {
+        const std::size_t n = m_lists.RowCount(kind);
+        last.spec = DEFAULT_SPEC;
+        if (n == 0 && m_lists.RowCount(OtherList(kind)) > 0)
+            last.spec = m_lists.Row(OtherList(kind), 0).spec;
+        if (n > 0)
+            last = m_lists.Row(kind, n - 1);
     }
-    Dlg_MSG_Len dialog(this, RowDialogMode::Add);
-    dialog.m_spec = ToQString(g_lastCutEntry.spec);
-    dialog.m_length = g_lastCutEntry.length;
-    dialog.m_quantity = g_lastCutEntry.quantity;
-    dialog.m_mark = ToQString(g_lastCutEntry.mark);
-    dialog.ShowValues();
-    if (dialog.exec() != QDialog::Accepted)
+    ListRow entry = last;
+    if (!RunRowDialog(this, kind, RowDialogMode::Add, -1, entry))
         return;
-    g_lastCutEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, ToMyString(dialog.m_mark)};
-    m_lists.AppendCutRow(g_lastCutEntry.spec, g_lastCutEntry.length, g_lastCutEntry.quantity, g_lastCutEntry.mark);
-    RefillCutTable();
-    const int last = m_cutTable->GetItemCount() - 1;
-    m_cutTable->SetRowSelected(last, true);
-    m_cutTable->EnsureVisible(last);
-    NoteChange(ChangeKind::Lists);
-}
-
-void CParvexDlg::AddStockItem()
-{
-    if (g_lastStockEntry.spec.empty()) {
-        g_lastStockEntry.spec = DEFAULT_SPEC;
-        const std::size_t n = m_lists.StockRowCount();
-        if (n == 0 && m_lists.CutRowCount() > 0)
-            g_lastStockEntry.spec = m_lists.m_cutSpec[0];
-        if (n > 0) {
-            g_lastStockEntry.spec = m_lists.m_stockSpec[n - 1];
-            g_lastStockEntry.length = m_lists.m_stockLength[n - 1];
-            g_lastStockEntry.quantity = m_lists.m_stockQuantity[n - 1];
-            g_lastStockEntry.priority = m_lists.m_stockPriority[n - 1];
-        }
-    }
-    Dlg_MSG_Len2 dialog(this, RowDialogMode::Add);
-    dialog.m_spec = ToQString(g_lastStockEntry.spec);
-    dialog.m_length = g_lastStockEntry.length;
-    dialog.m_quantity = g_lastStockEntry.quantity;
-    dialog.m_priority = g_lastStockEntry.priority;
-    dialog.ShowValues();
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    g_lastStockEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, dialog.m_priority};
-    m_lists.AppendStockRow(g_lastStockEntry.spec, g_lastStockEntry.length, g_lastStockEntry.quantity,
-                           g_lastStockEntry.priority);
-    RefillStockTable();
-    const int last = m_stockTable->GetItemCount() - 1;
-    m_stockTable->SetRowSelected(last, true);
-    m_stockTable->EnsureVisible(last);
+    last = entry;
+    m_lists.AppendRow(kind, entry);
+    RefillTable(kind);
+    MyListCtrl* table = Table(kind);
+    const int added = table->GetItemCount() - 1;
+    table->SetRowSelected(added, true);
+    table->EnsureVisible(added);
     NoteChange(ChangeKind::Lists);
 }
 
@@ -179,251 +85,103 @@ int CParvexDlg::ColumnUnderPointer(const MyListCtrl* table, int row) const
     return -1;
 }
 
-void CParvexDlg::EditCutRow(int row)
+void CParvexDlg::EditRow(ListKind kind, int row)
 {
-    if (!ValidRow(row, m_lists.CutRowCount()))
+    if (!ValidRow(row, m_lists.RowCount(kind)))
         return;
-    const std::size_t i = static_cast<std::size_t>(row);
-    Dlg_MSG_Len dialog(this, RowDialogMode::Edit);
-    dialog.m_spec = ToQString(m_lists.m_cutSpec[i]);
-    dialog.m_length = m_lists.m_cutLength[i];
-    dialog.m_quantity = m_lists.m_cutQuantity[i];
-    dialog.m_mark = ToQString(m_lists.m_cutMark[i]);
-    dialog.m_focusColumn = ColumnUnderPointer(m_cutTable, row);
-    dialog.ShowValues();
-    if (dialog.exec() != QDialog::Accepted || !ValidRow(row, m_lists.CutRowCount()))
+    ListRow entry = m_lists.Row(kind, static_cast<std::size_t>(row));
+    if (!RunRowDialog(this, kind, RowDialogMode::Edit, ColumnUnderPointer(Table(kind), row), entry)
+        || !ValidRow(row, m_lists.RowCount(kind)))
         return;
-    g_lastCutEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, ToMyString(dialog.m_mark)};
-    m_lists.m_cutSpec[i] = g_lastCutEntry.spec;
-    m_lists.m_cutLength[i] = g_lastCutEntry.length;
-    m_lists.m_cutQuantity[i] = g_lastCutEntry.quantity;
-    m_lists.m_cutMark[i] = g_lastCutEntry.mark;
-    ShowCutRow(row);
+    LastEntry(kind) = entry;
+    m_lists.SetRow(kind, static_cast<std::size_t>(row), entry);
+    ShowRow(kind, row);
     NoteChange(ChangeKind::Lists);
 }
 
-void CParvexDlg::EditStockRow(int row)
+void CParvexDlg::OnDoubleClick(ListKind kind, int row)
 {
-    if (!ValidRow(row, m_lists.StockRowCount()))
-        return;
-    const std::size_t i = static_cast<std::size_t>(row);
-    Dlg_MSG_Len2 dialog(this, RowDialogMode::Edit);
-    dialog.m_spec = ToQString(m_lists.m_stockSpec[i]);
-    dialog.m_length = m_lists.m_stockLength[i];
-    dialog.m_quantity = m_lists.m_stockQuantity[i];
-    dialog.m_priority = m_lists.m_stockPriority[i];
-    dialog.m_focusColumn = ColumnUnderPointer(m_stockTable, row);
-    dialog.ShowValues();
-    if (dialog.exec() != QDialog::Accepted || !ValidRow(row, m_lists.StockRowCount()))
-        return;
-    g_lastStockEntry = {ToMyString(dialog.m_spec), dialog.m_length, dialog.m_quantity, dialog.m_priority};
-    m_lists.m_stockSpec[i] = g_lastStockEntry.spec;
-    m_lists.m_stockLength[i] = g_lastStockEntry.length;
-    m_lists.m_stockQuantity[i] = g_lastStockEntry.quantity;
-    m_lists.m_stockPriority[i] = g_lastStockEntry.priority;
-    ShowStockRow(row);
-    NoteChange(ChangeKind::Lists);
-}
-
-void CParvexDlg::OnCutDoubleClick(int row)
-{
+    MyListCtrl* table = Table(kind);
     if (row < 0)
-        m_cutTable->DeselectAll();
-    const int selected = m_cutTable->FirstSelectedRow();
+        table->DeselectAll();
+    const int selected = table->FirstSelectedRow();
     if (selected >= 0)
-        EditCutRow(selected);
+        EditRow(kind, selected);
     else
-        AddCutItem();
+        AddItem(kind);
 }
 
-void CParvexDlg::OnStockDoubleClick(int row)
+void CParvexDlg::OnSelectionChanged(ListKind kind)
 {
-    if (row < 0)
-        m_stockTable->DeselectAll();
-    const int selected = m_stockTable->FirstSelectedRow();
-    if (selected >= 0)
-        EditStockRow(selected);
-    else
-        AddStockItem();
-}
-
-void CParvexDlg::OnCutSelectionChanged()
-{
-    const int row = m_cutTable->FirstSelectedRow();
-    if (!ValidRow(row, m_lists.CutRowCount()))
-        return;
-    const std::size_t i = static_cast<std::size_t>(row);
-    g_lastCutEntry = {m_lists.m_cutSpec[i], m_lists.m_cutLength[i], m_lists.m_cutQuantity[i], m_lists.m_cutMark[i]};
-}
-
-void CParvexDlg::OnStockSelectionChanged()
-{
-    const int row = m_stockTable->FirstSelectedRow();
-    if (!ValidRow(row, m_lists.StockRowCount()))
-        return;
-    const std::size_t i = static_cast<std::size_t>(row);
-    g_lastStockEntry = {m_lists.m_stockSpec[i], m_lists.m_stockLength[i], m_lists.m_stockQuantity[i],
-                        m_lists.m_stockPriority[i]};
+    const int row = Table(kind)->FirstSelectedRow();
+    if (ValidRow(row, m_lists.RowCount(kind)))
+        LastEntry(kind) = m_lists.Row(kind, static_cast<std::size_t>(row));
 }
 
 // ---------------------------------------------------------------------------
 // Delete and merge
 
-void CParvexDlg::DeleteSelectedCutRows()
+void CParvexDlg::DeleteSelectedRows(ListKind kind)
 {
-    bool deleted = false;
-    for (int row = m_cutTable->GetItemCount() - 1; row >= 0; --row) {
-        if (!m_cutTable->IsRowSelected(row))
-            continue;
-        if (ValidRow(row, m_lists.CutRowCount()))
-            m_lists.RemoveCutRow(static_cast<std::size_t>(row));
-        m_cutTable->DeleteItem(row);
-        deleted = true;
-    }
-    RenumberRows(m_cutTable);
-    if (deleted)
-        NoteChange(ChangeKind::Lists);
-}
-
-void CParvexDlg::DeleteSelectedStockRows()
-{
-    bool deleted = false;
-    for (int row = m_stockTable->GetItemCount() - 1; row >= 0; --row) {
-        if (!m_stockTable->IsRowSelected(row))
-            continue;
-        if (ValidRow(row, m_lists.StockRowCount()))
-            m_lists.RemoveStockRow(static_cast<std::size_t>(row));
-        m_stockTable->DeleteItem(row);
-        deleted = true;
-    }
-    RenumberRows(m_stockTable);
-    if (deleted)
-        NoteChange(ChangeKind::Lists);
-}
-
-void CParvexDlg::MergeCutRows()
-{
-    if (!m_lists.MergeCutList())
+    const std::vector<int> rows = Table(kind)->SelectedRows();
+    if (rows.empty())
         return;
-    RefillCutTable();
+    // The rows after them are numbered on by the model.
+    Rows(kind)->RemoveRows(rows);
     NoteChange(ChangeKind::Lists);
 }
 
-void CParvexDlg::MergeStockRows()
+void CParvexDlg::MergeRows(ListKind kind)
 {
-    if (!m_lists.MergeStockList())
+    if (!m_lists.MergeList(kind))
         return;
-    RefillStockTable();
+    RefillTable(kind);
     NoteChange(ChangeKind::Lists);
 }
 
 // ---------------------------------------------------------------------------
 // Sort by a column heading
 
-void CParvexDlg::SortCutTable(int column)
+void CParvexDlg::SortTable(ListKind kind, int column)
 {
     if (column < 1 || column > 4)
         return;
-    g_cutSortAscending[column] = !g_cutSortAscending[column];
-    const bool ascending = g_cutSortAscending[column];
-    const InputLists& l = m_lists;
-    m_lists.ReorderCutRows(column == 1   ? StableOrder(l.m_cutSpec, ascending)
-                           : column == 2 ? StableOrder(l.m_cutLength, ascending)
-                           : column == 3 ? StableOrder(l.m_cutQuantity, ascending)
-                                         : StableOrder(l.m_cutMark, ascending));
-    RefillCutTable();
-    NoteChange(ChangeKind::Lists);
-}
-
-void CParvexDlg::SortStockTable(int column)
-{
-    if (column < 1 || column > 4)
-        return;
-    g_stockSortAscending[column] = !g_stockSortAscending[column];
-    const bool ascending = g_stockSortAscending[column];
-    const InputLists& l = m_lists;
-    // The stored quantity: unlimited rows hold negative values.
-    m_lists.ReorderStockRows(column == 1   ? StableOrder(l.m_stockSpec, ascending)
-                             : column == 2 ? StableOrder(l.m_stockLength, ascending)
-                             : column == 3 ? StableOrder(l.m_stockQuantity, ascending)
-                                           : StableOrder(l.m_stockPriority, ascending));
-    RefillStockTable();
+    bool& ascending = SortAscending(kind)[static_cast<std::size_t>(column)];
+    ascending = !ascending;
+    m_lists.ReorderRows(kind, m_lists.SortOrder(kind, column, ascending));
+    RefillTable(kind);
     NoteChange(ChangeKind::Lists);
 }
 
 // ---------------------------------------------------------------------------
 // Batch edits of the captured rows
 
-void CParvexDlg::BatchEditCutRows(int row, int column)
+void CParvexDlg::BatchEditRows(ListKind kind, int row, int column)
 {
-    const std::vector<int> rows = m_cutTable->CapturedRows();
+    MyListCtrl* table = Table(kind);
+    const std::vector<int> rows = table->CapturedRows();
     if (rows.empty() || (column != 3 && column != 4))
         return;
-    const bool valid = ValidRow(row, m_lists.CutRowCount());
-    m_cutTable->ReselectCapturedRows();
-    if (column == 3) {
-        Dlg_CLK_1 dialog(this);
-        dialog.m_quantity = valid ? m_lists.m_cutQuantity[static_cast<std::size_t>(row)] : 1;
-        dialog.ShowValues();
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        for (const int r : rows) {
-            if (!ValidRow(r, m_lists.CutRowCount()))
-                continue;
-            m_lists.m_cutQuantity[static_cast<std::size_t>(r)] = dialog.m_quantity;
-            m_cutTable->SetItemText(r, 3, QString::number(dialog.m_quantity));
-        }
-        NoteChange(ChangeKind::Lists);
+    const bool valid = ValidRow(row, m_lists.RowCount(kind));
+    const ListRow clicked = valid ? m_lists.Row(kind, static_cast<std::size_t>(row)) : ListRow();
+    table->ReselectCapturedRows();
+    ListRow typed;
+    if (!RunBatchDialog(this, kind, column, valid ? &clicked : nullptr, typed))
         return;
-    }
-    Dlg_CLK_2 dialog(this);
-    dialog.m_mark = valid ? ToQString(m_lists.m_cutMark[static_cast<std::size_t>(row)]) : QString();
-    dialog.ShowValues();
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    std::vector<int> changed;
     for (const int r : rows) {
-        if (!ValidRow(r, m_lists.CutRowCount()))
+        if (!ValidRow(r, m_lists.RowCount(kind)))
             continue;
-        m_lists.m_cutMark[static_cast<std::size_t>(r)] = ToMyString(dialog.m_mark);
-        m_cutTable->SetItemText(r, 4, dialog.m_mark);
-    }
-    NoteChange(ChangeKind::Lists);
-}
-
-void CParvexDlg::BatchEditStockRows(int row, int column)
-{
-    const std::vector<int> rows = m_stockTable->CapturedRows();
-    if (rows.empty() || (column != 3 && column != 4))
-        return;
-    const bool valid = ValidRow(row, m_lists.StockRowCount());
-    m_stockTable->ReselectCapturedRows();
-    if (column == 3) {
-        Dlg_CLK_3 dialog(this);
-        const int32_t quantity = valid ? m_lists.m_stockQuantity[static_cast<std::size_t>(row)] : 0;
-        dialog.m_unlimited = quantity <= 0;
-        dialog.m_quantity = quantity == 0 ? 1 : (quantity == INT32_MIN ? INT32_MAX : std::abs(quantity));
-        dialog.ShowValues();
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        for (const int r : rows) {
-            if (!ValidRow(r, m_lists.StockRowCount()))
-                continue;
-            m_lists.m_stockQuantity[static_cast<std::size_t>(r)] = dialog.m_quantity;
-            m_stockTable->SetItemText(r, 3, StockQuantityText(dialog.m_quantity));
+        ListRow values = m_lists.Row(kind, static_cast<std::size_t>(r));
+        if (column == 3) {
+            values.quantity = typed.quantity;
+        } else {
+            values.mark = typed.mark;
+            values.priority = typed.priority;
         }
-        NoteChange(ChangeKind::Lists);
-        return;
+        m_lists.SetRow(kind, static_cast<std::size_t>(r), values);
+        changed.push_back(r);
     }
-    Dlg_CLK_4 dialog(this);
-    dialog.m_priority = valid ? m_lists.m_stockPriority[static_cast<std::size_t>(row)] : 0;
-    dialog.ShowValues();
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    for (const int r : rows) {
-        if (!ValidRow(r, m_lists.StockRowCount()))
-            continue;
-        m_lists.m_stockPriority[static_cast<std::size_t>(r)] = dialog.m_priority;
-        m_stockTable->SetItemText(r, 4, PriorityText(dialog.m_priority));
-    }
+    Rows(kind)->CellsChanged(changed, column);
     NoteChange(ChangeKind::Lists);
 }

@@ -204,18 +204,9 @@ void CParvexDlg::OnLeftoverCommand()
 // ---------------------------------------------------------------------------
 // List files
 
-void CParvexDlg::RefillTable(ListKind kind)
-{
-    if (kind == LIST_CUT)
-        RefillCutTable();
-    else
-        RefillStockTable();
-}
-
 bool CParvexDlg::AskReplaceList(ListKind kind)
 {
-    const bool empty = kind == LIST_CUT ? m_lists.CutRowCount() == 0 : m_lists.StockRowCount() == 0;
-    if (empty)
+    if (m_lists.RowCount(kind) == 0)
         return false;
     return AppPrompts().AskYesNo(ToQString(ReplaceListQuestion(kind)), ToQString(LIST_QUESTION_CAPTION), this);
 }
@@ -233,12 +224,8 @@ bool CParvexDlg::ImportList(ListKind kind)
     // the rows already in the list.
     InputLists imported = m_lists;
     auto startImport = [&] {
-        if (AskReplaceList(kind)) {
-            if (kind == LIST_CUT)
-                imported.ClearCutList();
-            else
-                imported.ClearStockList();
-        }
+        if (AskReplaceList(kind))
+            imported.ClearList(kind);
     };
 
     if (IsSpreadsheetName(path)) {

@@ -1,0 +1,352 @@
+#include "engine/ColumnGeneration.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <set>
+#include <cstdio>
+#include <cstdlib>
+
+#include <coin/ClpSimplex.hpp>
+#include <coin/CoinMessageHandler.hpp>
+
+#include "engine/PatternPricing.h"
+#include "engine/SearchMath.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The Lagrangian bound of prices pi: with theta * pi made feasible for the
+// dual of the master program (every pattern of an unlimited class costs at
+// least what it is worth, a limited class paying the excess through its
+// quantity row), theta * (demand . pi) less the excess is a lower bound on
+// every plan. `worth` holds an upper bound on the worth of any pattern of
+// each class.
+double LagrangianBound(const CuttingProblem& problem, const std::vector<double>& cost, double demandWorth,
+                       const std::vector<double>& worth)
+{
+    double thetaMax = std::numeric_limits<double>::infinity();
+    std::vector<double> breaks;
+    for (std::size_t j = 0; j < problem.stock.size(); ++j) {
+        if (!(worth[j] > 0))
+            continue;
+        const double t = cost[j] / worth[j];
+        if (problem.stock[j].quantity < 0)
+            thetaMax = std::min(thetaMax, t);
+        else
+            breaks.push_back(t);
+    }
+    auto at = [&](double theta) {
+        double v = theta * demandWorth;
+        for (std::size_t j = 0; j < problem.stock.size(); ++j)
+            if (problem.stock[j].quantity >= 0)
+                v += double(problem.stock[j].quantity) * std::min(0.0, cost[j] - theta * worth[j]);
+        return v;
+    };
+    double best = 0;
+    if (std::isfinite(thetaMax))
+        best = std::max(best, at(thetaMax));
+    for (double t : breaks)
+        if (t <= thetaMax)
+            best = std::max(best, at(t));
+    return best;
+}
+
+// Steps of the grid program that bounds the pricing.
+constexpr int64_t GRID_CELLS = 16384;
+
+struct ColumnKey {
+    std::size_t stock;
+    std::vector<int64_t> counts;
+    bool operator<(const ColumnKey& o) const { return stock != o.stock ? stock < o.stock : counts < o.counts; }
+};
+
+}  // namespace
+
+CuttingProblem ProblemOfGroup(const WireOptimize& group)
+{
+    CuttingProblem problem;
+    problem.kerf = group.m_kerfWidth;
+    problem.maxKinds = group.m_maxLengthKinds;
+    for (std::size_t i = 0; i < group.m_cutLength.size(); ++i) {
+        auto it = std::find(problem.pieceLength.begin(), problem.pieceLength.end(), group.m_cutLength[i]);
+        if (it == problem.pieceLength.end()) {
+            problem.pieceLength.push_back(group.m_cutLength[i]);
+            problem.demand.push_back(group.m_cutQuantity[i]);
+        } else {
+            problem.demand[std::size_t(it - problem.pieceLength.begin())] += group.m_cutQuantity[i];
+        }
+    }
+    for (std::size_t i = 0; i < group.m_stockLength.size(); ++i) {
+        const double length = group.m_stockLength[i];
+        const bool preferred = group.m_stockPriority[i] != 0;
+        const int64_t quantity = group.m_stockQuantity[i] >= UNLIMITED_QUANTITY ? -1 : group.m_stockQuantity[i];
+        auto it = std::find_if(problem.stock.begin(), problem.stock.end(), [&](const StockClass& s) {
+            return s.length == length && s.preferred == preferred;
+        });
+        if (it == problem.stock.end()) {
+            StockClass s;
+            s.length = length;
+            s.usable = length - (group.m_trimLength > 0 ? group.m_trimLength : 0);
+            s.quantity = quantity;
+            s.preferred = preferred;
+            problem.stock.push_back(s);
+        } else if (it->quantity >= 0) {
+            it->quantity = quantity < 0 ? -1 : it->quantity + quantity;
+        }
+    }
+    return problem;
+}
+
+std::vector<PatternColumn> ColumnsOfPlan(const CuttingProblem& problem, const WireOptimize& planned)
+{
+    std::vector<PatternColumn> columns;
+    for (const WireCombine& pattern : planned.m_patterns) {
+        std::vector<int64_t> counts(problem.pieceLength.size(), 0);
+        bool known = true;
+        for (std::size_t t = 0; t < pattern.m_pieceLength.size() && known; ++t) {
+            auto it = std::find(problem.pieceLength.begin(), problem.pieceLength.end(), pattern.m_pieceLength[t]);
+            known = it != problem.pieceLength.end();
+            if (known)
+                counts[std::size_t(it - problem.pieceLength.begin())] += pattern.m_pieceCount[t];
+        }
+        if (!known)
+            continue;
+        for (std::size_t j = 0; j < problem.stock.size(); ++j)
+            if (problem.stock[j].length == pattern.m_barLength)
+                columns.push_back({j, counts});
+    }
+    return columns;
+}
+
+double StockGranularity(const CuttingProblem& problem)
+{
+    int64_t g = 0;
+    for (const StockClass& s : problem.stock) {
+        if (!(s.length > 0) || s.length > 1e15 || s.length != std::floor(s.length))
+            return 0;
+        g = std::gcd(g, int64_t(s.length));
+    }
+    return double(g);
+}
+
+double RoundUpBound(double value, double granularity)
+{
+    if (!(granularity > 0) || !(value > 0))
+        return value;
+    return std::ceil(value / granularity - 1e-7) * granularity;
+}
+
+MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<double>& cost, double granularity,
+                           const SolveControl& control, const std::vector<PatternColumn>* startColumns)
+{
+    MasterSolution out;
+    const std::size_t n = problem.pieceLength.size();
+    const std::size_t m = problem.stock.size();
+    if (n == 0 || m == 0)
+        return out;
+
+    // Rows: the demand of each length, then the quantity of each limited class.
+    std::vector<int> quantityRow(m, -1);
+    int rows = int(n);
+    for (std::size_t j = 0; j < m; ++j)
+        if (problem.stock[j].quantity >= 0)
+            quantityRow[j] = rows++;
+
+    ClpSimplex lp;
+    lp.setLogLevel(0);
+    lp.messageHandler()->setLogLevel(0);
+    // Piece counts and bar lengths need no scaling, and scaling again after
+    // every new column costs more than the solve.
+    lp.scaling(0);
+    lp.resize(rows, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        lp.setRowLower(int(i), double(problem.demand[i]));
+        lp.setRowUpper(int(i), COIN_DBL_MAX);
+    }
+    for (std::size_t j = 0; j < m; ++j) {
+        if (quantityRow[j] >= 0) {
+            lp.setRowLower(quantityRow[j], -COIN_DBL_MAX);
+            lp.setRowUpper(quantityRow[j], double(problem.stock[j].quantity));
+        }
+    }
+
+    // A stand-in for each length at a price above any real bar keeps the
+    // program feasible while the stock on hand cannot (yet) cover the demand.
+    double highest = 0;
+    for (double c : cost)
+        highest = std::max(highest, c);
+    const double standIn = 10 * highest + 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        const int row = int(i);
+        const double one = 1;
+        lp.addColumn(1, &row, &one, 0, COIN_DBL_MAX, standIn);
+    }
+    const int standIns = int(n);
+
+    std::set<ColumnKey> known;
+    auto addColumn = [&](std::size_t stock, const std::vector<int64_t>& counts) {
+        ColumnKey key{stock, counts};
+        if (!known.insert(key).second)
+            return false;
+        std::vector<int> index;
+        std::vector<double> element;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (counts[i] > 0) {
+                index.push_back(int(i));
+                element.push_back(double(counts[i]));
+            }
+        }
+        if (quantityRow[stock] >= 0) {
+            index.push_back(quantityRow[stock]);
+            element.push_back(1);
+        }
+        lp.addColumn(int(index.size()), index.data(), element.data(), 0, COIN_DBL_MAX, cost[stock]);
+        out.columns.push_back({stock, counts});
+        return true;
+    };
+
+    // Start with one pattern of a single length on every class it fits.
+    for (std::size_t j = 0; j < m; ++j) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const double w = problem.pieceLength[i] + problem.kerf;
+            int64_t c = std::min<int64_t>(problem.demand[i],
+                                          TruncCount((problem.stock[j].usable + problem.kerf + 0.00001) / w));
+            std::vector<int64_t> counts(n, 0);
+            counts[i] = c;
+            while (c > 0 && !PatternFits(problem.pieceLength, counts, problem.stock[j].usable, problem.kerf))
+                counts[i] = --c;
+            if (c > 0)
+                addColumn(j, counts);
+        }
+    }
+
+    // Patterns of a plan already made give the program a good start.
+    if (startColumns)
+        for (const PatternColumn& c : *startColumns)
+            if (c.stock < m && c.counts.size() == n)
+                addColumn(c.stock, c.counts);
+
+    std::vector<PricingItem> items(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        items[i].length = problem.pieceLength[i];
+        items[i].limit = problem.demand[i];
+    }
+    std::vector<double> worth(m, 0);
+    // The prices of the best bound so far: pricing at a point between them
+    // and the program's own prices steadies the prices from round to round.
+    std::vector<double> centre;
+    constexpr double SMOOTHING = 0.5;
+
+    for (int round = 0;; ++round) {
+        if (round == 0)
+            lp.dual();
+        else
+            lp.primal();
+        if (lp.status() != 0) {
+            // Numerical trouble: try once more from scratch.
+            lp.allSlackBasis(true);
+            lp.primal();
+            if (lp.status() != 0)
+                break;
+        }
+        out.solved = true;
+        out.value = lp.objectiveValue();
+        const double* x = lp.primalColumnSolution();
+        out.feasible = true;
+        for (int c = 0; c < standIns; ++c)
+            if (x[c] > 1e-7)
+                out.feasible = false;
+
+        const double* dual = lp.dualRowSolution();
+        std::vector<double> current(n);
+        for (std::size_t i = 0; i < n; ++i)
+            current[i] = std::max(0.0, dual[i]);
+        bool added = false;
+        bool exact = true;
+        for (int attempt = 0; attempt < 2 && !added; ++attempt) {
+            const bool smoothed = attempt == 0 && !centre.empty();
+            if (attempt == 1 && centre.empty())
+                break;
+            double demandWorth = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                items[i].value = smoothed ? SMOOTHING * centre[i] + (1 - SMOOTHING) * current[i] : current[i];
+                demandWorth += double(problem.demand[i]) * items[i].value;
+            }
+            exact = true;
+            for (std::size_t j = 0; j < m; ++j) {
+                const StockClass& s = problem.stock[j];
+                const double rowPrice = quantityRow[j] >= 0 ? std::min(0.0, dual[quantityRow[j]]) : 0;
+                const double threshold = cost[j] - rowPrice + 1e-9 * std::max(1.0, cost[j]);
+                // Worth of a pattern at the program's own prices: it enters
+                // when that exceeds the bar's cost.
+                auto worthNow = [&](const std::vector<int64_t>& counts) {
+                    double v = 0;
+                    for (std::size_t i = 0; i < n; ++i)
+                        v += double(counts[i]) * current[i];
+                    return v;
+                };
+                auto offer = [&](const std::vector<int64_t>& counts) {
+                    return worthNow(counts) > threshold && addColumn(j, counts);
+                };
+                // A quick search first; the grid program bounds what it may
+                // have missed when it found nothing new, and now and then for
+                // the bound.
+                PricedPattern best = PriceBestPattern(items, s.usable, problem.kerf, problem.maxKinds,
+                                                      control.pricingSteps);
+                bool addedHere = offer(best.counts);
+                for (const std::vector<int64_t>& other : best.runnersUp)
+                    addedHere = offer(other) || addedHere;
+                double upper = best.upperBound;
+                if (!best.exact && (!addedHere || round % 8 == 0)) {
+                    const PricedPattern grid =
+                        GridBestPattern(items, s.usable, problem.kerf, problem.maxKinds, GRID_CELLS);
+                    upper = std::min(upper, grid.upperBound);
+                    if (!addedHere && !grid.counts.empty())
+                        addedHere = offer(grid.counts);
+                    best.value = std::max(best.value, grid.value);
+                }
+                upper = std::max(upper, best.value);
+                worth[j] = upper;
+                exact = exact && best.value >= upper * (1 - 1e-12) - 1e-12;
+                added = added || addedHere;
+            }
+            // Any prices give a bound; the best one becomes the centre.
+            const double bound = LagrangianBound(problem, cost, demandWorth, worth);
+            if (bound > out.bound || centre.empty()) {
+                out.bound = std::max(out.bound, bound);
+                centre.assign(n, 0);
+                for (std::size_t i = 0; i < n; ++i)
+                    centre[i] = items[i].value;
+            }
+            if (!smoothed && !added)
+                break;  // the program's own prices find nothing: no second attempt
+        }
+        if (!added) {
+            out.converged = exact;
+            break;
+        }
+        if (granularity > 0 && out.feasible &&
+            RoundUpBound(out.bound, granularity) >= out.value - 1e-9 * std::max(1.0, out.value))
+            break;
+        if (control.gapTolerance > 0 && out.feasible && out.value - out.bound <= control.gapTolerance * out.value)
+            break;
+        if (Clock::now() >= control.deadline)
+            break;
+        if (control.keepGoing && !control.keepGoing()) {
+            out.stopped = true;
+            break;
+        }
+    }
+    if (out.solved) {
+        // Columns added in the last round were not solved for: they stay at 0.
+        const double* x = lp.primalColumnSolution();
+        const std::size_t solvedColumns = std::size_t(std::max(0, lp.numberColumns() - standIns));
+        out.usage.assign(out.columns.size(), 0);
+        for (std::size_t c = 0; c < out.columns.size() && c < solvedColumns; ++c)
+            out.usage[c] = std::max(0.0, x[standIns + int(c)]);
+    }
+    return out;
+}

@@ -1,0 +1,780 @@
+#include "engine/ExactPlan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+
+#include <coin/CbcEventHandler.hpp>
+#include <coin/CbcModel.hpp>
+#include <coin/CoinPackedMatrix.hpp>
+#include <coin/OsiClpSolverInterface.hpp>
+
+#include "base/Messages.h"
+#include "engine/LowerBound.h"
+#include "engine/PlanSearch.h"
+#include "engine/ResultModel.h"
+#include "engine/SearchMath.h"
+
+const char16_t* const EXACT_INTERRUPTED_MESSAGE = u"优化计算中断，已保留目前找到的最好方案 !";
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Preferred bars are the offcuts on hand: in the optimiser's programs a
+// metre of them costs this much of a metre of new stock, so that they are
+// used wherever they save new stock, and among plans of equal new stock the
+// one with the least offcuts wins.
+constexpr double PREFERRED_WEIGHT = 0.001;
+
+struct PlanCost {
+    double normal = 0;
+    double preferred = 0;
+};
+
+bool Better(const PlanCost& a, const PlanCost& b)
+{
+    const double tol = 1e-9 * std::max(1.0, b.normal);
+    if (a.normal < b.normal - tol)
+        return true;
+    if (a.normal > b.normal + tol)
+        return false;
+    return a.preferred < b.preferred - 1e-9 * std::max(1.0, b.preferred);
+}
+
+PlanCost CostOf(const CuttingProblem& problem, const std::vector<PlannedPattern>& plan)
+{
+    PlanCost cost;
+    for (const PlannedPattern& p : plan) {
+        const StockClass& s = problem.stock[p.stock];
+        (s.preferred ? cost.preferred : cost.normal) += double(p.bars) * s.length;
+    }
+    return cost;
+}
+
+double Weighted(const PlanCost& cost)
+{
+    return cost.normal + PREFERRED_WEIGHT * cost.preferred;
+}
+
+std::vector<int64_t> BarsPerClass(const CuttingProblem& problem, const std::vector<PlannedPattern>& plan)
+{
+    std::vector<int64_t> used(problem.stock.size(), 0);
+    for (const PlannedPattern& p : plan)
+        used[p.stock] += p.bars;
+    return used;
+}
+
+std::size_t PieceIndex(const CuttingProblem& problem, double length)
+{
+    return std::size_t(std::find(problem.pieceLength.begin(), problem.pieceLength.end(), length) -
+                       problem.pieceLength.begin());
+}
+
+// The patterns a run of the plan search left in `after`, as a plan over the
+// problem's stock classes. The search does not record which row a pattern's
+// bars came from; the rows it used up or shortened tell how many bars of
+// each class it took, and bars of equal length are interchangeable.
+bool SearchedPlan(const CuttingProblem& problem, const WireOptimize& before, const WireOptimize& after,
+                  std::vector<PlannedPattern>& plan)
+{
+    const double trim = before.m_trimLength > 0 ? before.m_trimLength : 0;
+    std::vector<int64_t> used(problem.stock.size(), 0);
+    for (std::size_t j = 0; j < problem.stock.size(); ++j) {
+        const StockClass& s = problem.stock[j];
+        const double planned = trim > 0 ? s.length - trim : s.length;
+        int64_t had = 0, left = 0;
+        for (std::size_t r = 0; r < before.m_stockLength.size(); ++r)
+            if (before.m_stockLength[r] == s.length && (before.m_stockPriority[r] != 0) == s.preferred)
+                had += before.m_stockQuantity[r];
+        for (std::size_t r = 0; r < after.m_stockLength.size(); ++r)
+            if (after.m_stockLength[r] == planned && (after.m_stockPriority[r] != 0) == s.preferred)
+                left += after.m_stockQuantity[r];
+        used[j] = had - left;
+    }
+    for (const WireCombine& pattern : after.m_patterns) {
+        PlannedPattern p;
+        p.counts.assign(problem.pieceLength.size(), 0);
+        for (std::size_t t = 0; t < pattern.m_pieceLength.size(); ++t) {
+            const std::size_t i = PieceIndex(problem, pattern.m_pieceLength[t]);
+            if (i >= problem.pieceLength.size())
+                return false;
+            p.counts[i] += pattern.m_pieceCount[t];
+        }
+        int64_t bars = pattern.m_barCount;
+        for (std::size_t j = 0; j < problem.stock.size() && bars > 0; ++j) {
+            if (problem.stock[j].length != pattern.m_barLength || used[j] <= 0)
+                continue;
+            p.stock = j;
+            p.bars = std::min(bars, used[j]);
+            used[j] -= p.bars;
+            bars -= p.bars;
+            plan.push_back(p);
+        }
+        if (bars > 0)
+            return false;
+    }
+    return true;
+}
+
+// Plans a copy of the group at level 1; false when it could not.
+bool PlanAtLevelOne(const WireOptimize& original, const CuttingProblem& problem, std::vector<PlannedPattern>& plan,
+                    JobError& error)
+{
+    WireOptimize copy = original;
+    const int32_t level = g_speedLevel;
+    g_speedLevel = 1;
+    const bool planned = PlanGroup(copy, error);
+    g_speedLevel = level;
+    return planned && SearchedPlan(problem, original, copy, plan);
+}
+
+// Stops CBC at the deadline or when the run is withdrawn; asks the run at
+// most every 50 ms.
+class StopWatch : public CbcEventHandler {
+public:
+    StopWatch(Clock::time_point deadline, const std::function<bool()>* keepGoing, bool* stopped)
+        : m_deadline(deadline), m_keepGoing(keepGoing), m_stopped(stopped)
+    {
+    }
+    CbcAction event(CbcEvent) override
+    {
+        const Clock::time_point now = Clock::now();
+        if (now >= m_deadline)
+            return stop;
+        if (now >= m_nextAsk) {
+            m_nextAsk = now + std::chrono::milliseconds(50);
+            if (*m_keepGoing && !(*m_keepGoing)()) {
+                *m_stopped = true;
+                return stop;
+            }
+        }
+        return noAction;
+    }
+    CbcEventHandler* clone() const override { return new StopWatch(*this); }
+
+private:
+    Clock::time_point m_deadline;
+    Clock::time_point m_nextAsk = Clock::now();
+    const std::function<bool()>* m_keepGoing;
+    bool* m_stopped;
+};
+
+// An integer program over the generated patterns: bars of each pattern
+// cutting at least `demand` within `stockLeft` (-1 = unlimited) at the least
+// cost. Only solutions below `cutoff` are sought. True when CBC found one.
+bool SolveInteger(const CuttingProblem& problem, const std::vector<PatternColumn>& columns,
+                  const std::vector<double>& cost, const std::vector<int64_t>& demand,
+                  const std::vector<int64_t>& stockLeft, double cutoff, Clock::time_point deadline,
+                  const std::function<bool()>& keepGoing, bool& stopped, std::vector<int64_t>& bars)
+{
+    const std::size_t n = problem.pieceLength.size();
+    std::vector<int> quantityRow(problem.stock.size(), -1);
+    int rows = int(n);
+    for (std::size_t j = 0; j < problem.stock.size(); ++j)
+        if (stockLeft[j] >= 0)
+            quantityRow[j] = rows++;
+    CoinPackedMatrix matrix(true, 0, 0);
+    matrix.setDimensions(rows, 0);
+    std::vector<double> lower, upper, objective;
+    for (const PatternColumn& c : columns) {
+        std::vector<int> index;
+        std::vector<double> element;
+        double most = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (c.counts[i] > 0 && demand[i] > 0) {
+                index.push_back(int(i));
+                element.push_back(double(c.counts[i]));
+                most = std::max(most, std::ceil(double(demand[i]) / double(c.counts[i])));
+            }
+        }
+        if (quantityRow[c.stock] >= 0) {
+            index.push_back(quantityRow[c.stock]);
+            element.push_back(1);
+            most = std::min(most, double(stockLeft[c.stock]));
+        }
+        matrix.appendCol(int(index.size()), index.data(), element.data());
+        lower.push_back(0);
+        upper.push_back(most);
+        objective.push_back(cost[c.stock]);
+    }
+    std::vector<double> rowLower(std::size_t(rows), -COIN_DBL_MAX), rowUpper(std::size_t(rows), COIN_DBL_MAX);
+    for (std::size_t i = 0; i < n; ++i)
+        rowLower[i] = double(demand[i]);
+    for (std::size_t j = 0; j < problem.stock.size(); ++j)
+        if (quantityRow[j] >= 0)
+            rowUpper[std::size_t(quantityRow[j])] = double(stockLeft[j]);
+
+    OsiClpSolverInterface solver;
+    solver.messageHandler()->setLogLevel(0);
+    solver.getModelPtr()->setLogLevel(0);
+    solver.loadProblem(matrix, lower.data(), upper.data(), objective.data(), rowLower.data(), rowUpper.data());
+    for (int c = 0; c < int(columns.size()); ++c)
+        solver.setInteger(c);
+    CbcModel model(solver);
+    model.setLogLevel(0);
+    model.messageHandler()->setLogLevel(0);
+    const double seconds = std::chrono::duration<double>(deadline - Clock::now()).count();
+    if (seconds <= 0)
+        return false;
+    model.setMaximumSeconds(seconds);
+    if (std::isfinite(cutoff))
+        model.setCutoff(cutoff);
+    StopWatch watch(deadline, &keepGoing, &stopped);
+    model.passInEventHandler(&watch);
+    model.branchAndBound();
+    const double* best = model.bestSolution();
+    if (!best)
+        return false;
+    bars.assign(columns.size(), 0);
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        bars[c] = int64_t(std::llround(best[c]));
+    // Check what CBC gave back before it is trusted.
+    std::vector<int64_t> cut(n, 0), taken(problem.stock.size(), 0);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (bars[c] < 0)
+            return false;
+        taken[columns[c].stock] += bars[c];
+        for (std::size_t i = 0; i < n; ++i)
+            cut[i] += bars[c] * columns[c].counts[i];
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (cut[i] < demand[i])
+            return false;
+    for (std::size_t j = 0; j < problem.stock.size(); ++j)
+        if (stockLeft[j] >= 0 && taken[j] > stockLeft[j])
+            return false;
+    return true;
+}
+
+// The stock rows of the group less the bars of `used` per class, for a
+// search of the pieces left.
+WireOptimize RemainingGroup(const WireOptimize& original, const CuttingProblem& problem,
+                            const std::vector<int64_t>& demandLeft, const std::vector<int64_t>& used)
+{
+    WireOptimize rest = original;
+    rest.m_cutLength.clear();
+    rest.m_cutQuantity.clear();
+    for (std::size_t i = 0; i < problem.pieceLength.size(); ++i) {
+        if (demandLeft[i] > 0) {
+            rest.m_cutLength.push_back(problem.pieceLength[i]);
+            rest.m_cutQuantity.push_back(demandLeft[i]);
+        }
+    }
+    std::vector<int64_t> toTake = used;
+    for (std::size_t r = 0; r < rest.m_stockLength.size(); ++r) {
+        if (rest.m_stockQuantity[r] >= UNLIMITED_QUANTITY)
+            continue;
+        for (std::size_t j = 0; j < problem.stock.size(); ++j) {
+            const StockClass& s = problem.stock[j];
+            if (s.length != rest.m_stockLength[r] || s.preferred != (rest.m_stockPriority[r] != 0) || s.quantity < 0)
+                continue;
+            const int64_t take = std::min<int64_t>(toTake[j], rest.m_stockQuantity[r]);
+            rest.m_stockQuantity[r] -= int32_t(take);
+            toTake[j] -= take;
+        }
+    }
+    // Rows used up are left out.
+    WireOptimize kept = rest;
+    kept.m_stockLength.clear();
+    kept.m_stockQuantity.clear();
+    kept.m_stockPriority.clear();
+    for (std::size_t r = 0; r < rest.m_stockLength.size(); ++r) {
+        if (rest.m_stockQuantity[r] > 0) {
+            kept.m_stockLength.push_back(rest.m_stockLength[r]);
+            kept.m_stockQuantity.push_back(rest.m_stockQuantity[r]);
+            kept.m_stockPriority.push_back(rest.m_stockPriority[r]);
+        }
+    }
+    return kept;
+}
+
+struct GroupSearch {
+    GroupSearch(const WireOptimize& group, const CuttingProblem& cutting, Clock::time_point end)
+        : original(group), problem(cutting), deadline(end)
+    {
+    }
+
+    const WireOptimize& original;
+    const CuttingProblem& problem;
+    Clock::time_point deadline;
+    std::function<bool()> keepGoing;
+    bool stopped = false;
+    bool haveBest = false;
+    std::vector<PlannedPattern> best;
+    PlanCost bestCost;
+    double bound = 0;  // least total stock length, rounded; 0 = unknown
+    bool boundKnown = false;
+
+    void Offer(std::vector<PlannedPattern> plan)
+    {
+        RemoveSurplus(problem, plan);
+        const PlanCost cost = CostOf(problem, plan);
+        if (!haveBest || Better(cost, bestCost)) {
+            best = std::move(plan);
+            bestCost = cost;
+            haveBest = true;
+        }
+    }
+
+    bool AtBound() const
+    {
+        if (!haveBest || !boundKnown)
+            return false;
+        const double total = bestCost.normal + bestCost.preferred;
+        return total <= bound * (1 + 1e-12) + 1e-9;
+    }
+
+    // The plan from the master program's solution: every pattern on as many
+    // bars as it has whole bars there, then the pieces left by an integer
+    // program over the generated patterns, or else by the plan search.
+    void RoundMaster(const MasterSolution& master, const std::vector<double>& cost)
+    {
+        const std::size_t n = problem.pieceLength.size();
+        std::vector<PlannedPattern> plan;
+        std::vector<int64_t> left = problem.demand;
+        std::vector<int64_t> stockLeft(problem.stock.size());
+        for (std::size_t j = 0; j < problem.stock.size(); ++j)
+            stockLeft[j] = problem.stock[j].quantity;
+        for (std::size_t c = 0; c < master.columns.size(); ++c) {
+            const int64_t bars = TruncCount(std::floor(master.usage[c] + 1e-9));
+            if (bars <= 0)
+                continue;
+            const PatternColumn& col = master.columns[c];
+            plan.push_back({col.stock, col.counts, bars});
+            for (std::size_t i = 0; i < n; ++i)
+                left[i] = std::max<int64_t>(0, left[i] - bars * col.counts[i]);
+            if (stockLeft[col.stock] >= 0)
+                stockLeft[col.stock] -= bars;
+        }
+        bool done = std::all_of(left.begin(), left.end(), [](int64_t d) { return d == 0; });
+        if (!done && !stopped) {
+            std::vector<int64_t> bars;
+            if (SolveInteger(problem, master.columns, cost, left, stockLeft, INFINITY, deadline, keepGoing,
+                             stopped, bars)) {
+                for (std::size_t c = 0; c < bars.size(); ++c)
+                    if (bars[c] > 0)
+                        plan.push_back({master.columns[c].stock, master.columns[c].counts, bars[c]});
+                done = true;
+            }
+        }
+        if (!done && !stopped) {
+            WireOptimize rest = RemainingGroup(original, problem, left, BarsPerClass(problem, plan));
+            if (rest.m_stockLength.empty())
+                return;
+            JobError ignored;
+            std::vector<PlannedPattern> searched;
+            WireOptimize before = rest;
+            if (!PlanAtLevelOne(before, problem, searched, ignored))
+                return;
+            plan.insert(plan.end(), searched.begin(), searched.end());
+            done = true;
+        }
+        if (done)
+            Offer(std::move(plan));
+    }
+
+    // Diving: the bars the program's solution holds whole are fixed, or
+    // else one bar of its largest share; the program is solved again for the
+    // pieces left, until every piece is cut. Ends early when what is fixed
+    // and the bound of what is left cannot beat the best plan.
+    void Dive(const MasterSolution& root, const std::vector<double>& cost, double granularity)
+    {
+        const std::size_t n = problem.pieceLength.size();
+        CuttingProblem rest = problem;
+        std::vector<PlannedPattern> plan;
+        std::vector<PatternColumn> known = root.columns;
+        MasterSolution master = root;
+        double fixedCost = 0;
+        for (int depth = 0; depth < 10000; ++depth) {
+            if (std::all_of(rest.demand.begin(), rest.demand.end(), [](int64_t d) { return d == 0; }))
+                break;
+            if (depth > 0) {
+                if (stopped || Clock::now() >= deadline)
+                    return;
+                std::vector<PatternColumn> start;
+                for (const PatternColumn& c : known) {
+                    PatternColumn capped = c;
+                    bool any = false;
+                    for (std::size_t i = 0; i < n; ++i) {
+                        capped.counts[i] = std::min(capped.counts[i], rest.demand[i]);
+                        any = any || capped.counts[i] > 0;
+                    }
+                    if (any)
+                        start.push_back(std::move(capped));
+                }
+                SolveControl control;
+                control.deadline = deadline;
+                control.keepGoing = [this]() {
+                    if (!keepGoing())
+                        stopped = true;
+                    return !stopped;
+                };
+                master = SolveMaster(rest, cost, granularity, control, &start);
+                if (!master.solved || !master.feasible)
+                    return;
+                known.insert(known.end(), master.columns.begin(), master.columns.end());
+            }
+            if (haveBest && fixedCost + RoundUpBound(master.bound, granularity) >=
+                                Weighted(bestCost) - 1e-9 * std::max(1.0, Weighted(bestCost)))
+                return;
+            // Whole bars first; without any, one bar of the largest share.
+            bool fixed = false;
+            std::size_t largest = master.columns.size();
+            double share = 0;
+            for (std::size_t c = 0; c < master.columns.size(); ++c) {
+                const double x = master.usage[c];
+                int64_t bars = TruncCount(std::floor(x + 1e-9));
+                const PatternColumn& col = master.columns[c];
+                if (rest.stock[col.stock].quantity >= 0)
+                    bars = std::min(bars, rest.stock[col.stock].quantity);
+                if (bars > 0) {
+                    Fix(rest, plan, col, bars, fixedCost, cost);
+                    fixed = true;
+                } else if (x - std::floor(x) > share) {
+                    share = x - std::floor(x);
+                    largest = c;
+                }
+            }
+            if (!fixed) {
+                if (largest == master.columns.size())
+                    return;
+                Fix(rest, plan, master.columns[largest], 1, fixedCost, cost);
+            }
+        }
+        Offer(std::move(plan));
+    }
+
+    static void Fix(CuttingProblem& rest, std::vector<PlannedPattern>& plan, const PatternColumn& column,
+                    int64_t bars, double& fixedCost, const std::vector<double>& cost)
+    {
+        plan.push_back({column.stock, column.counts, bars});
+        fixedCost += double(bars) * cost[column.stock];
+        for (std::size_t i = 0; i < rest.demand.size(); ++i)
+            rest.demand[i] = std::max<int64_t>(0, rest.demand[i] - bars * column.counts[i]);
+        if (rest.stock[column.stock].quantity >= 0)
+            rest.stock[column.stock].quantity -= bars;
+    }
+
+    // All bars of the plan by one integer program over every generated
+    // pattern, seeking only plans that cost less than the best one.
+    void SolveWhole(const std::vector<PatternColumn>& columns, const std::vector<double>& cost, double granularity)
+    {
+        std::vector<int64_t> stockLeft(problem.stock.size());
+        for (std::size_t j = 0; j < problem.stock.size(); ++j)
+            stockLeft[j] = problem.stock[j].quantity;
+        double cutoff = INFINITY;
+        if (haveBest) {
+            const double current = Weighted(bestCost);
+            cutoff = granularity > 0 ? current - granularity * 0.5 : current * (1 - 1e-9);
+        }
+        std::vector<int64_t> bars;
+        if (!SolveInteger(problem, columns, cost, problem.demand, stockLeft, cutoff, deadline, keepGoing, stopped,
+                          bars))
+            return;
+        std::vector<PlannedPattern> plan;
+        for (std::size_t c = 0; c < bars.size(); ++c)
+            if (bars[c] > 0)
+                plan.push_back({columns[c].stock, columns[c].counts, bars[c]});
+        Offer(std::move(plan));
+    }
+};
+
+// Most patterns listed for the exact integer program of a small job.
+constexpr std::size_t ENUMERATED_PATTERNS = 20000;
+
+// Appends every pattern of every class to which no further piece of the job
+// can be added (the others are never needed: a plan with one is as good with
+// a fuller one and its surplus taken away). False when there are more than
+// `limit`.
+bool EnumeratePatterns(const CuttingProblem& problem, std::size_t limit, std::vector<PatternColumn>& out)
+{
+    const std::size_t n = problem.pieceLength.size();
+    std::vector<PatternColumn> found;
+    bool complete = true;
+    for (std::size_t j = 0; j < problem.stock.size() && complete; ++j) {
+        const double room = problem.stock[j].usable + problem.kerf + 0.00001;
+        std::vector<int64_t> counts(n, 0);
+        std::function<void(std::size_t, double, int32_t)> walk = [&](std::size_t i, double used, int32_t kinds) {
+            if (!complete)
+                return;
+            if (i == n) {
+                // Full: no length with pieces to spare fits any more.
+                for (std::size_t t = 0; t < n; ++t) {
+                    const bool kindOk = counts[t] > 0 || problem.maxKinds == 0 || kinds < problem.maxKinds;
+                    if (counts[t] < problem.demand[t] && kindOk &&
+                        used + problem.pieceLength[t] + problem.kerf <= room)
+                        return;
+                }
+                if (kinds == 0)
+                    return;
+                if (found.size() >= limit) {
+                    complete = false;
+                    return;
+                }
+                found.push_back({j, counts});
+                return;
+            }
+            const double w = problem.pieceLength[i] + problem.kerf;
+            int64_t most = std::min<int64_t>(problem.demand[i], TruncCount((room - used) / w));
+            if (problem.maxKinds > 0 && kinds >= problem.maxKinds)
+                most = 0;
+            for (int64_t c = most; c >= 0 && complete; --c) {
+                counts[i] = c;
+                walk(i + 1, used + double(c) * w, kinds + (c > 0));
+            }
+            counts[i] = 0;
+        };
+        walk(0, 0, 0);
+    }
+    if (!complete)
+        return false;
+    out.insert(out.end(), found.begin(), found.end());
+    return true;
+}
+
+double SingleLength(const CuttingProblem& problem)
+{
+    double length = 0;
+    for (const StockClass& s : problem.stock) {
+        if (length != 0 && s.length != length)
+            return 0;
+        length = s.length;
+    }
+    return length;
+}
+
+// Improves the group's plan until the bound, the deadline or the end of the
+// run; returns false when the run was withdrawn.
+void SearchGroup(GroupSearch& search, WireOptimize& group)
+{
+    const CuttingProblem& problem = search.problem;
+    bool havePreferred = false;
+    std::vector<double> length, weighted;
+    for (const StockClass& s : problem.stock) {
+        havePreferred = havePreferred || s.preferred;
+        length.push_back(s.length);
+        weighted.push_back(s.preferred ? s.length * PREFERRED_WEIGHT : s.length);
+    }
+    const double single = SingleLength(problem);
+    const double step = single > 0 ? single : StockGranularity(problem);
+
+    SolveControl control;
+    control.deadline = search.deadline;
+    control.keepGoing = [&]() {
+        if (!search.keepGoing())
+            search.stopped = true;
+        return !search.stopped;
+    };
+    // The bound counts every metre of stock alike.
+    const MasterSolution master = SolveMaster(problem, havePreferred ? weighted : length,
+                                              havePreferred ? 0 : step, control);
+    if (!havePreferred && master.solved) {
+        search.bound = master.bound;
+    } else if (!search.stopped) {
+        const MasterSolution plain = SolveMaster(problem, length, step, control);
+        search.bound = plain.bound;
+    }
+    SetGroupBound(group, problem, search.bound);
+    search.bound = group.m_lowerBound;
+    search.boundKnown = group.m_lowerBound > 0;
+    if (g_resultWindow)
+        g_resultWindow->ShowExactProgress(group, group.m_lowerBound,
+                                          search.haveBest ? search.bestCost.normal + search.bestCost.preferred : 0);
+    if (search.AtBound() || search.stopped || !master.solved || !master.feasible)
+        return;
+    const std::vector<double>& cost = havePreferred ? weighted : length;
+    search.RoundMaster(master, cost);
+    if (search.AtBound() || search.stopped || Clock::now() >= search.deadline)
+        return;
+    search.Dive(master, cost, havePreferred ? 0 : step);
+    if (search.AtBound() || search.stopped || Clock::now() >= search.deadline)
+        return;
+    // Where every pattern can be listed, the integer program over all of
+    // them is exact; otherwise it runs over the generated ones.
+    std::vector<PatternColumn> columns = master.columns;
+    if (EnumeratePatterns(problem, ENUMERATED_PATTERNS, columns))
+        search.SolveWhole(columns, cost, havePreferred ? 0 : step);
+    else
+        search.SolveWhole(master.columns, cost, havePreferred ? 0 : step);
+}
+
+}  // namespace
+
+void RemoveSurplus(const CuttingProblem& problem, std::vector<PlannedPattern>& plan)
+{
+    const std::size_t n = problem.pieceLength.size();
+    std::vector<int64_t> surplus(n, 0);
+    for (const PlannedPattern& p : plan)
+        for (std::size_t i = 0; i < n; ++i)
+            surplus[i] += p.bars * p.counts[i];
+    for (std::size_t i = 0; i < n; ++i)
+        surplus[i] -= problem.demand[i];
+    auto pieces = [](const PlannedPattern& p) {
+        int64_t total = 0;
+        for (int64_t c : p.counts)
+            total += c;
+        return total;
+    };
+    std::stable_sort(plan.begin(), plan.end(),
+                     [&](const PlannedPattern& a, const PlannedPattern& b) { return pieces(a) < pieces(b); });
+    // Bars whose every piece is surplus go first, whole.
+    for (PlannedPattern& p : plan) {
+        int64_t spare = p.bars;
+        for (std::size_t i = 0; i < n && spare > 0; ++i)
+            if (p.counts[i] > 0)
+                spare = std::min(spare, std::max<int64_t>(0, surplus[i]) / p.counts[i]);
+        if (spare <= 0 || pieces(p) == 0)
+            continue;
+        p.bars -= spare;
+        for (std::size_t i = 0; i < n; ++i)
+            surplus[i] -= spare * p.counts[i];
+    }
+    std::vector<PlannedPattern> split;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t e = 0; e < plan.size() && surplus[i] > 0; ++e) {
+            PlannedPattern& p = plan[e];
+            const int64_t a = p.counts[i];
+            if (a <= 0 || p.bars <= 0)
+                continue;
+            // Whole bars without this length, then one bar with part of it.
+            const int64_t whole = std::min(p.bars, surplus[i] / a);
+            if (whole > 0) {
+                PlannedPattern q = p;
+                q.bars = whole;
+                q.counts[i] = 0;
+                split.push_back(q);
+                p.bars -= whole;
+                surplus[i] -= whole * a;
+            }
+            if (surplus[i] > 0 && surplus[i] < a && p.bars > 0) {
+                PlannedPattern q = p;
+                q.bars = 1;
+                q.counts[i] = a - surplus[i];
+                split.push_back(q);
+                p.bars -= 1;
+                surplus[i] = 0;
+            }
+        }
+        // The split-off bars may hold the next lengths' surplus too.
+        for (PlannedPattern& q : split)
+            plan.push_back(q);
+        split.clear();
+        plan.erase(std::remove_if(plan.begin(), plan.end(), [](const PlannedPattern& p) { return p.bars <= 0; }),
+                   plan.end());
+    }
+    plan.erase(std::remove_if(plan.begin(), plan.end(),
+                              [&](const PlannedPattern& p) { return p.bars <= 0 || pieces(p) == 0; }),
+               plan.end());
+}
+
+void RecordPlan(WireOptimize& group, const CuttingProblem& problem, const std::vector<PlannedPattern>& plan)
+{
+    group.m_patterns.clear();
+    // Longest pieces first, as the plan search leads with the longest piece.
+    std::vector<std::size_t> order(problem.pieceLength.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return problem.pieceLength[a] > problem.pieceLength[b];
+    });
+    for (const PlannedPattern& p : plan) {
+        WireCombine combine;
+        combine.m_barLength = problem.stock[p.stock].length;
+        combine.m_barCount = p.bars;
+        for (std::size_t i : order) {
+            if (p.counts[i] > 0) {
+                combine.m_pieceLength.push_back(problem.pieceLength[i]);
+                combine.m_pieceCount.push_back(p.counts[i]);
+            }
+        }
+        bool merged = false;
+        for (WireCombine& existing : group.m_patterns) {
+            if (existing.m_barLength == combine.m_barLength && existing.m_pieceLength == combine.m_pieceLength &&
+                existing.m_pieceCount == combine.m_pieceCount) {
+                existing.m_barCount += combine.m_barCount;
+                merged = true;
+                break;
+            }
+        }
+        if (!merged)
+            group.m_patterns.push_back(std::move(combine));
+    }
+    // Longest bars first, then the fullest patterns.
+    std::stable_sort(group.m_patterns.begin(), group.m_patterns.end(),
+                     [](const WireCombine& a, const WireCombine& b) {
+                         if (a.m_pieceLength.front() != b.m_pieceLength.front())
+                             return a.m_pieceLength.front() > b.m_pieceLength.front();
+                         return a.m_barLength < b.m_barLength;
+                     });
+    TotalGroup(group);
+}
+
+bool RunExactPlan(WireOptimize_Whole& job, JobError& error)
+{
+    RunHooks* hooks = g_resultWindow;
+    if (hooks)
+        hooks->BeginRun();
+    auto finish = [&](bool result) {
+        if (g_resultWindow)
+            g_resultWindow->EndRun();
+        return result;
+    };
+    if (!SetUpJob(job, error))
+        return finish(false);
+
+    // Every group at level 1 first: the plans to beat, and a plan for every
+    // group however early the run is withdrawn afterwards.
+    std::vector<WireOptimize> originals = job.m_groups;
+    std::vector<CuttingProblem> problems;
+    std::vector<std::vector<PlannedPattern>> firstPlans(job.m_groups.size());
+    std::vector<bool> haveFirst(job.m_groups.size(), false);
+    for (std::size_t g = 0; g < job.m_groups.size(); ++g) {
+        problems.push_back(ProblemOfGroup(originals[g]));
+        JobError groupError;
+        haveFirst[g] = PlanAtLevelOne(originals[g], problems[g], firstPlans[g], groupError);
+        if (!haveFirst[g] && groupError.code != 6) {
+            error = groupError;
+            return finish(false);
+        }
+    }
+
+    bool stopped = false;
+    for (std::size_t g = 0; g < job.m_groups.size(); ++g) {
+        WireOptimize& group = job.m_groups[g];
+        GroupSearch search(originals[g], problems[g],
+                           Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(std::max(0.0, job.m_exactSeconds))));
+        search.keepGoing = []() { return CheckRun(); };
+        search.stopped = stopped;
+        if (haveFirst[g])
+            search.Offer(firstPlans[g]);
+        if (!stopped)
+            SearchGroup(search, group);
+        stopped = stopped || search.stopped;
+        if (!search.haveBest) {
+            if (stopped) {
+                ShowMessage(u"优化计算中断 !");
+                error.code = 0;
+                return finish(false);
+            }
+            error.code = 6;
+            error.text = group.m_spec;
+            return finish(false);
+        }
+        RecordPlan(group, problems[g], search.best);
+        if (!search.boundKnown) {
+            group.m_lowerBound = 0;
+            group.m_lowerBoundBars = -1;
+        }
+        MarkOptimal(group);
+    }
+    TotalJob(job);
+    TotalJobBound(job);
+    BuildLeftoverList(job);
+    AssignMarks(job, true, hooks ? hooks->MarkSource() : nullptr);
+    if (stopped)
+        ShowMessage(EXACT_INTERRUPTED_MESSAGE);
+    return finish(true);
+}
