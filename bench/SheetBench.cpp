@@ -17,9 +17,9 @@
 #include <random>
 #include <string>
 
+#include "base/Codepage.h"
 #include "drawing/SheetRenderer.h"
 #include "engine/ResultModel.h"
-#include "exchange/Codepage.h"
 
 namespace {
 

@@ -20,9 +20,9 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
 #include "engine/Job.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/window/CParvexDlg.h"
 

@@ -19,12 +19,12 @@
 #include <QSlider>
 #include <QTemporaryDir>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/FormatLength.h"
+#include "base/Messages.h"
 #include "engine/Run.h"
 #include "exchange/TextListFile.h"
-#include "reports/FormatLength.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"

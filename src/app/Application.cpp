@@ -3,14 +3,14 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/AppFolders.h"
-#include "app/AppResources.h"
-#include "app/DesktopOpener.h"
-#include "app/DialogUnits.h"
-#include "app/Localisation.h"
-#include "app/ProgramVersion.h"
-#include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/Messages.h"
+#include "platform/AppFolders.h"
+#include "platform/AppResources.h"
+#include "platform/DesktopOpener.h"
+#include "platform/DialogUnits.h"
+#include "platform/Localisation.h"
+#include "platform/ProgramVersion.h"
+#include "platform/Prompts.h"
 #include "workbench/window/CParvexDlg.h"
 
 int RunApplication(int argc, char** argv)

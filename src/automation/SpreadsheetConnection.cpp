@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "automation/Formula.h"
-#include "reports/ReportConventions.h"
 
 namespace fs = std::filesystem;
 
@@ -552,18 +551,17 @@ void SpreadsheetConnection::CloseAll()
     m_range = CellRange();
 }
 
-bool SpreadsheetConnection::ShowToUser(std::string& savedPath)
+bool SpreadsheetConnection::ShowToUser(const std::string& folderName, const std::string& name, std::string& savedPath)
 {
     savedPath.clear();
-    const fs::path folder = fs::u8path(WorkbookFolder());
+    const fs::path folder = fs::u8path(folderName);
     std::error_code ignored;
     fs::create_directories(folder, ignored);  // an existing folder is fine; other failures show when saving
     // Two workbooks shown within one second would get the same name; the
     // second then gets "-2" (and so on) so that the first stays as it is.
-    const std::string stem = MakeReportName("QRM");
-    fs::path path = folder / fs::u8path(stem + ".xlsx");
+    fs::path path = folder / fs::u8path(name + ".xlsx");
     for (int n = 2; fs::exists(path, ignored) && n < 1000; ++n)
-        path = folder / fs::u8path(stem + "-" + std::to_string(n) + ".xlsx");
+        path = folder / fs::u8path(name + "-" + std::to_string(n) + ".xlsx");
     std::u16string error;
     Refresh();
     if (!WriteWorkbookFile(m_book, path.u8string(), error))

@@ -231,14 +231,14 @@ public:
     // not be written.
     bool SaveAs(const std::string& path, std::u16string& error);
     void CloseAll();
-    // Saves the workbook in the workbook folder (WorkbookFolder(), beside the
-    // report folder) under a fresh "QRM" name with the extension .xlsx and
-    // asks g_workbookOpener to open it. The folder is created when missing
-    // and never cleared; a name already taken within the
-    // same second gets "-2", "-3" ... before the extension. Returns false
-    // when it could not be saved or nothing could open it; savedPath is the
-    // file's path (empty when not saved), for the caller's message.
-    bool ShowToUser(std::string& savedPath);
+    // Saves the workbook in folder (UTF-8; the callers give the workbook
+    // folder) as name + ".xlsx" and asks g_workbookOpener to open it. The
+    // folder is created when missing and never cleared; a name already taken
+    // (a second workbook within the same second) gets "-2", "-3" ... before
+    // the extension. Returns false when it could not be saved or nothing could
+    // open it; savedPath is the file's path (empty when not saved), for the
+    // caller's message.
+    bool ShowToUser(const std::string& folder, const std::string& name, std::string& savedPath);
     void Release();
 
     // How much of a file OpenWorkbook keeps (see ReadLimits).

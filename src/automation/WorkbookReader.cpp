@@ -37,7 +37,7 @@
 #include <orcus/spreadsheet/import_interface.hpp>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 
 namespace fs = std::filesystem;
 namespace ss = orcus::spreadsheet;

@@ -12,8 +12,8 @@
 #include <xlsxwriter.h>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
-#include "exchange/FileAccess.h"
+#include "base/Codepage.h"
+#include "base/FileAccess.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
 #include "exchange/TextListFile.h"
-#include "reports/FormatLength.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "exchange/SettingsFile.h"
 #include "exchange/TextListFile.h"
-#include "workbench/InputLists.h"
-#include "workbench/SettingsFile.h"
+#include "lists/InputLists.h"
 
 // Pieces shared by the commands of the command line.
 

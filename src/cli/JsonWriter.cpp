@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "exchange/Codepage.h"
-#include "reports/FormatLength.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
 
 void JsonWriter::Separate()
 {

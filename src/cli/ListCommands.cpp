@@ -1,12 +1,12 @@
 #include "cli/ListCommands.h"
 
 
+#include "base/ReportFile.h"
 #include "cli/CliCommon.h"
 #include "cli/JsonWriter.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
 #include "exchange/TextListFile.h"
-#include "reports/ReportFile.h"
 
 namespace {
 

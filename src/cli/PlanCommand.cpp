@@ -5,19 +5,19 @@
 #include <ctime>
 #include <optional>
 
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
+#include "base/Messages.h"
 #include "cli/CliCommon.h"
 #include "cli/JsonWriter.h"
-#include "engine/Messages.h"
 #include "engine/ResultText.h"
 #include "engine/Run.h"
-#include "exchange/Codepage.h"
 #include "exchange/ExampleLists.h"
+#include "exchange/SettingsFile.h"
 #include "exchange/TextListFile.h"
-#include "reports/FormatLength.h"
 #include "reports/SpreadsheetReports.h"
 #include "reports/TextReports.h"
 #include "reports/WordReports.h"
-#include "workbench/SettingsFile.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "cli/SettingsCommands.h"
 
+#include "base/FormatLength.h"
 #include "cli/CliCommon.h"
-#include "reports/FormatLength.h"
-#include "workbench/SettingsFile.h"
+#include "exchange/SettingsFile.h"
 
 namespace {
 

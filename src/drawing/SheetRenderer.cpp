@@ -11,10 +11,10 @@
 #include <memory>
 #include <vector>
 
+#include "base/ReportFile.h"
 #include "drawing/BarRenderer.h"
 #include "drawing/PdfText.h"
 #include "engine/ResultText.h"
-#include "reports/ReportFile.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <coin/CoinPackedMatrix.hpp>
 #include <coin/OsiClpSolverInterface.hpp>
 
+#include "base/Messages.h"
 #include "engine/LowerBound.h"
-#include "engine/Messages.h"
 #include "engine/PlanSearch.h"
 #include "engine/ResultModel.h"
 #include "engine/SearchMath.h"

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 
 int32_t g_speedLevel = 0;
 WireOptimize_Whole g_job;

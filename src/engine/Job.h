@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 // The stock quantity that stands for unlimited stock inside the engine.
 constexpr int32_t UNLIMITED_QUANTITY = 100000000;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "engine/SearchMath.h"
 
 uint64_t g_searchTableAfterSteps = 20000;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "engine/PatternSearch.h"
 #include "engine/ResultModel.h"
 

@@ -2,16 +2,11 @@
 
 #include <algorithm>
 
-#include "reports/FormatLength.h"
+#include "base/FormatLength.h"
 
 std::u16string LengthString(double length)
 {
     return Widen(FormatLength(length));
-}
-
-std::u16string CountString(int64_t count)
-{
-    return Widen(std::to_string(count));
 }
 
 std::u16string PatternText(const WireCombine& pattern)

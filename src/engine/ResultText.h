@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/FormatLength.h"
 #include "engine/Job.h"
-#include "reports/FormatLength.h"
 
 // Texts of the plan as the result table shows them.
 
@@ -14,9 +14,8 @@ std::u16string PatternText(const WireCombine& pattern);
 // "%.1f%%" of a fraction x 100.
 std::u16string PercentText(double fraction);
 
-// A length by FormatLength, and a count in plain decimal.
+// A length by FormatLength (a count in plain decimal: CountString).
 std::u16string LengthString(double length);
-std::u16string CountString(int64_t count);
 
 // The message the window shows for a run's input problem, %s filled with the
 // error's specification; empty for code 0 or an unknown code.

@@ -5,10 +5,10 @@
 
 #include "automation/SheetCells.h"
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
+#include "base/ReportConventions.h"
+#include "base/ReportFile.h"
 #include "exchange/ExampleLists.h"
-#include "reports/ReportConventions.h"
-#include "reports/ReportFile.h"
 
 namespace fs = std::filesystem;
 
@@ -113,7 +113,7 @@ bool ShowSpreadsheetExample(ListKind kind, std::string& savedPath)
 {
     SpreadsheetConnection sheet;
     BuildExampleWorkbook(sheet, kind);
-    const bool shown = sheet.ShowToUser(savedPath);
+    const bool shown = sheet.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), savedPath);
     sheet.Release();
     return shown;
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 class SpreadsheetConnection;
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 // The ready-made examples of an importable list file that the program offers
 // the user ("导入文件格式").

@@ -6,11 +6,10 @@
 
 #include "automation/SheetCells.h"
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
+#include "base/ReportFile.h"
 #include "exchange/TextListFile.h"
-#include "engine/ResultText.h"
-#include "reports/FormatLength.h"
-#include "reports/ReportFile.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 class SpreadsheetConnection;
 

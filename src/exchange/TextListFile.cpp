@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <limits>
 
-#include "exchange/Codepage.h"
-#include "engine/ResultText.h"
-#include "reports/FormatLength.h"
-#include "reports/ReportFile.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
+#include "base/ReportFile.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/FileAccess.h"
-#include "workbench/InputLists.h"
+#include "base/FileAccess.h"
+#include "lists/InputLists.h"
 
 // The cut list and the stock list as text files: one row per line, fields
 // separated by runs of tabs, blanks, "?" and ideographic blanks (U+3000). A

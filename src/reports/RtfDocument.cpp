@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "exchange/Codepage.h"
-#include "reports/ReportConventions.h"
+#include "base/Codepage.h"
+#include "base/ReportConventions.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "reports/ReportFile.h"
+#include "base/ReportFile.h"
 
 // A cell text made safe for a table cell of an RTF document: "\", "{" and "}"
 // are escaped as "\\", "\{" and "\}", and every character that code page 936

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "automation/SheetCells.h"
+#include "base/ReportConventions.h"
 #include "engine/ResultText.h"
 #include "reports/ReportRows.h"
 
@@ -580,7 +581,7 @@ bool ShowWorkbook(Build build, std::string& savedPath)
     if (!connection.Start())
         return false;
     build(connection);
-    const bool shown = connection.ShowToUser(savedPath);
+    const bool shown = connection.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), savedPath);
     connection.Release();
     return shown;
 }

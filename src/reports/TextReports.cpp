@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "reports/FormatLength.h"
-#include "reports/ReportConventions.h"
-#include "reports/ReportFile.h"
+#include "base/FormatLength.h"
+#include "base/ReportConventions.h"
+#include "base/ReportFile.h"
 #include "reports/ReportRows.h"
 
 namespace {

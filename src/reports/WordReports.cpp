@@ -5,8 +5,8 @@
 #include <iterator>
 #include <vector>
 
+#include "base/ReportConventions.h"
 #include "engine/ResultText.h"
-#include "reports/ReportConventions.h"
 #include "reports/ReportRows.h"
 #include "reports/RtfDocument.h"
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
-#include "reports/ReportConventions.h"
-#include "support/TempFolder.h"
+#include "base/Codepage.h"
+#include "base/ReportConventions.h"
 #include "support/Recorders.h"
+#include "support/TempFolder.h"
 #include "support/XlsxParts.h"
 
 namespace {
@@ -475,8 +475,8 @@ TEST(WorkbookFilesTest, ShowToUserSavesANewReportAndOpensIt)
     SpreadsheetConnection connection;
     BuildCutList(connection);
     std::string first, second;
-    EXPECT_TRUE(connection.ShowToUser(first));
-    EXPECT_TRUE(connection.ShowToUser(second));
+    EXPECT_TRUE(connection.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), first));
+    EXPECT_TRUE(connection.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), second));
     ASSERT_EQ(opener.m_opened.size(), 2u);
     EXPECT_EQ(opener.m_opened[0], first);
     EXPECT_NE(first, second);  // the second within the same second gets its own name
@@ -499,15 +499,49 @@ TEST(WorkbookFilesTest, ShowToUserSavesANewReportAndOpensIt)
     // Nothing to open it with: saved all the same, but false.
     g_workbookOpener = nullptr;
     std::string third;
-    EXPECT_FALSE(connection.ShowToUser(third));
+    EXPECT_FALSE(connection.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), third));
     EXPECT_FALSE(third.empty());
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(third)));
 
     g_workbookOpener = &opener;
     opener.m_answer = false;
     std::string fourth;
-    EXPECT_FALSE(connection.ShowToUser(fourth));
+    EXPECT_FALSE(connection.ShowToUser(WorkbookFolder(), MakeReportName(REPORT_PREFIX), fourth));
     EXPECT_FALSE(fourth.empty());
+
+    g_workbookOpener = savedOpener;
+    g_documentsFolder = savedDocuments;
+}
+
+TEST(WorkbookFilesTest, ShowToUserSavesUnderTheFolderAndNameItIsGiven)
+{
+    TempFolder folder;
+    // The documents folder points elsewhere: the workbook goes only where the
+    // caller says.
+    const std::string savedDocuments = g_documentsFolder;
+    g_documentsFolder = folder.File("documents");
+    RecordingWorkbookOpener opener;
+    WorkbookOpener* const savedOpener = g_workbookOpener;
+    g_workbookOpener = &opener;
+
+    const std::string target = folder.File("reports/工作簿");  // missing, two levels deep
+    SpreadsheetConnection connection;
+    BuildCutList(connection);
+    std::string first, second, third;
+    EXPECT_TRUE(connection.ShowToUser(target, "计划", first));
+    EXPECT_TRUE(connection.ShowToUser(target, "计划", second));
+    EXPECT_TRUE(connection.ShowToUser(target, "计划", third));
+    const std::filesystem::path base = std::filesystem::u8path(target);
+    EXPECT_EQ(first, (base / std::filesystem::u8path("计划.xlsx")).u8string());
+    EXPECT_EQ(second, (base / std::filesystem::u8path("计划-2.xlsx")).u8string());
+    EXPECT_EQ(third, (base / std::filesystem::u8path("计划-3.xlsx")).u8string());
+    EXPECT_EQ(opener.m_opened, (std::vector<std::string>{first, second, third}));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(g_documentsFolder)));
+
+    SpreadsheetConnection reader;
+    std::u16string error;
+    ASSERT_TRUE(reader.OpenWorkbook(third, error)) << Utf8(error);
+    ExpectReadBackOfCutList(reader);
 
     g_workbookOpener = savedOpener;
     g_documentsFolder = savedDocuments;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 #include "support/TempFolder.h"
 
 // Runs one command of the command line in the test process and keeps what it

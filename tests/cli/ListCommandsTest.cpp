@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "automation/SpreadsheetConnection.h"
+#include "base/Codepage.h"
+#include "cli/CommandRun.h"
 #include "cli/ListCommands.h"
-#include "exchange/Codepage.h"
 #include "exchange/ExampleLists.h"
 #include "exchange/TextListFile.h"
-#include "cli/CommandRun.h"
 #include "support/TempFolder.h"
 
 namespace {

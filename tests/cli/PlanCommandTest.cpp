@@ -4,9 +4,9 @@
 #include <sstream>
 #include <sys/wait.h>
 
-#include "cli/PlanCommand.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 #include "cli/CommandRun.h"
+#include "cli/PlanCommand.h"
 #include "support/TempFolder.h"
 
 namespace {

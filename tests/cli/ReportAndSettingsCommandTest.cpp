@@ -2,14 +2,14 @@
 
 #include <sstream>
 
-#include "cli/PlanCommand.h"
 #include "automation/SpreadsheetConnection.h"
-#include "cli/SettingsCommands.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 #include "cli/CommandRun.h"
-#include "support/TempFolder.h"
+#include "cli/PlanCommand.h"
+#include "cli/SettingsCommands.h"
 #include "reports/TextReports.h"
 #include "support/PlanJob.h"
+#include "support/TempFolder.h"
 
 namespace {
 

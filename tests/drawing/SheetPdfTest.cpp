@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Codepage.h"
 #include "drawing/BarRenderer.h"
 #include "drawing/SheetRenderer.h"
 #include "engine/ResultModel.h"
 #include "engine/ResultText.h"
-#include "exchange/Codepage.h"
 #include "exchange/ExampleLists.h"
 #include "reports/SpreadsheetReports.h"
 #include "support/HandPatterns.h"

@@ -6,11 +6,11 @@
 #include <map>
 #include <random>
 
+#include "base/Messages.h"
 #include "engine/ColumnGeneration.h"
 #include "engine/ExactPlan.h"
-#include "engine/Messages.h"
-#include "engine/PlanSearch.h"
 #include "engine/PatternPricing.h"
+#include "engine/PlanSearch.h"
 #include "engine/Run.h"
 #include "support/PlanJob.h"
 #include "support/Recorders.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/Messages.h"
 #include "engine/Job.h"
-#include "engine/Messages.h"
 #include "support/Recorders.h"
 
 namespace {

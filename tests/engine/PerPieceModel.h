@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/Job.h"
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 namespace model {
 

@@ -19,8 +19,8 @@
 #include "engine/Job.h"
 #include "engine/PatternSearch.h"
 #include "engine/Run.h"
+#include "lists/InputLists.h"
 #include "support/PlanJob.h"
-#include "workbench/InputLists.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
+#include "base/ReportConventions.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
 #include "exchange/TextListFile.h"
-#include "reports/ReportConventions.h"
-#include "support/TempFolder.h"
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 #include "support/Recorders.h"
+#include "support/TempFolder.h"
 #include "support/Text.h"
 
 namespace {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/ReportFile.h"
 #include "exchange/ExampleLists.h"
 #include "exchange/TextListFile.h"
-#include "reports/ReportFile.h"
 #include "support/TempFolder.h"
 
 namespace {

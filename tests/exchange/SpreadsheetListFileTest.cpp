@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/ExampleLists.h"
 #include "exchange/SpreadsheetListFile.h"
+#include "lists/InputLists.h"
 #include "support/TempFolder.h"
-#include "workbench/InputLists.h"
 
 namespace {
 

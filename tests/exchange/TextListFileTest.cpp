@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 #include "exchange/TextListFile.h"
+#include "lists/InputLists.h"
 #include "support/TempFolder.h"
-#include "workbench/InputLists.h"
 
 namespace {
 

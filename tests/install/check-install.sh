@@ -46,7 +46,7 @@ for program in trevak trevak-cli; do
 done
 
 [ "$(head -c 5 "$root/lib/trevak/Config/QRMHelp.pdf")" = "%PDF-" ] || fail "the help document is not a PDF"
-cmp -s "$root/share/icons/hicolor/scalable/apps/trevak.svg" "$(dirname "$0")/../../src/app/resources/icons/app.svg" ||
+cmp -s "$root/share/icons/hicolor/scalable/apps/trevak.svg" "$(dirname "$0")/../../src/platform/resources/icons/app.svg" ||
     fail "the icon is not the program's icon"
 
 desktop=$root/share/applications/trevak.desktop

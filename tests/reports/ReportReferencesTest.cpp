@@ -21,8 +21,9 @@
 #include <vector>
 
 #include "automation/SpreadsheetConnection.h"
+#include "base/Codepage.h"
 #include "engine/Job.h"
-#include "exchange/Codepage.h"
+#include "lists/InputLists.h"
 #include "reports/CuttingSheet.h"
 #include "reports/SpreadsheetReports.h"
 #include "reports/TextReports.h"
@@ -30,7 +31,6 @@
 #include "support/PlanJob.h"
 #include "support/ReportFixture.h"
 #include "support/TempFolder.h"
-#include "workbench/InputLists.h"
 
 namespace fs = std::filesystem;
 

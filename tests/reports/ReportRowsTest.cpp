@@ -9,10 +9,10 @@
 
 #include "engine/Job.h"
 #include "engine/ResultModel.h"
+#include "lists/InputLists.h"
 #include "reports/ReportRows.h"
 #include "support/HandPatterns.h"
 #include "support/PlanJob.h"
-#include "workbench/InputLists.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Messages.h"
-#include "exchange/Codepage.h"
-#include "reports/ReportConventions.h"
+#include "base/Codepage.h"
+#include "base/Messages.h"
+#include "base/ReportConventions.h"
 #include "reports/RtfDocument.h"
-#include "support/TempFolder.h"
 #include "support/ReportFixture.h"
+#include "support/TempFolder.h"
 #include "support/Text.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 #include "reports/SpreadsheetReports.h"
 #include "support/PlanJob.h"
 #include "support/TempFolder.h"

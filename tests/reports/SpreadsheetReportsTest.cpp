@@ -9,16 +9,16 @@
 #include <gtest/gtest.h>
 
 #include "automation/SpreadsheetConnection.h"
+#include "base/Codepage.h"
+#include "base/FormatLength.h"
+#include "base/ReportConventions.h"
 #include "engine/Job.h"
 #include "engine/Run.h"
-#include "exchange/Codepage.h"
-#include "reports/FormatLength.h"
-#include "reports/ReportConventions.h"
 #include "reports/SpreadsheetReports.h"
-#include "support/TempFolder.h"
+#include "support/HandPatterns.h"
 #include "support/PlanJob.h"
 #include "support/Recorders.h"
-#include "support/HandPatterns.h"
+#include "support/TempFolder.h"
 
 // The workbooks are built in memory and read back cell by cell. Cells are
 // named as the spreadsheet names them ("DD4" is column 108, row 4) and shown

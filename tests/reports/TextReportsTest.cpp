@@ -7,15 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Codepage.h"
+#include "base/ReportConventions.h"
 #include "engine/Job.h"
 #include "engine/Run.h"
-#include "exchange/Codepage.h"
-#include "reports/ReportConventions.h"
-#include "support/TempFolder.h"
-#include "support/PlanJob.h"
+#include "lists/InputLists.h"
 #include "reports/TextReports.h"
-#include "workbench/InputLists.h"
+#include "support/PlanJob.h"
 #include "support/Recorders.h"
+#include "support/TempFolder.h"
 #include "support/Text.h"
 
 namespace fs = std::filesystem;

@@ -7,15 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Codepage.h"
+#include "base/Messages.h"
+#include "base/ReportConventions.h"
 #include "engine/Job.h"
-#include "engine/Messages.h"
-#include "exchange/Codepage.h"
-#include "reports/ReportConventions.h"
 #include "reports/RtfDocument.h"
-#include "support/TempFolder.h"
 #include "reports/WordReports.h"
-#include "support/ReportFixture.h"
 #include "support/HandPatterns.h"
+#include "support/ReportFixture.h"
+#include "support/TempFolder.h"
 
 // The documents are compared with reference documents that the test scripts
 // through RtfDocument's pieces (whose bytes RtfDocumentTest checks): the

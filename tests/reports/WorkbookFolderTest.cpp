@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "automation/SpreadsheetConnection.h"
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
+#include "base/ReportConventions.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/ExampleLists.h"
-#include "reports/ReportConventions.h"
 #include "reports/SpreadsheetReports.h"
 #include "reports/TextReports.h"
 #include "reports/WordReports.h"

@@ -7,7 +7,7 @@
 
 #include "engine/Job.h"
 #include "engine/Run.h"
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 // Loads the lists into job and runs it. Returns whether it planned; error
 // holds the reason otherwise.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "automation/SpreadsheetConnection.h"
-#include "engine/Messages.h"
-#include "reports/ReportConventions.h"
+#include "base/Messages.h"
+#include "base/ReportConventions.h"
 
 class RecordingSink : public MessageSink {
 public:

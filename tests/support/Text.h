@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "exchange/Codepage.h"
+#include "base/Codepage.h"
 
 // The bytes of a text in code page 936.
 inline std::string Gbk(const std::u16string& text)

@@ -7,9 +7,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/AppResources.h"
-#include "workbench/controls/CGradientProgressCtrl.h"
+#include "platform/AppResources.h"
 #include "support/TableRows.h"
+#include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/controls/Pic_Ctrl.h"

@@ -12,12 +12,12 @@
 #include <QToolTip>
 #include <QHelpEvent>
 
-#include "app/DialogUnits.h"
+#include "platform/DialogUnits.h"
 #include "reports/PatternDrawing.h"
 #include "reports/SpreadsheetReports.h"
+#include "support/ModalScript.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/Dlg_MSG_Out.h"
-#include "support/ModalScript.h"
 
 namespace {
 

@@ -10,18 +10,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "engine/ResultText.h"
 #include "exchange/ExampleLists.h"
-#include "workbench/SettingsFile.h"
-#include "workbench/controls/MyListCtrl.h"
-#include "workbench/controls/Pic_Button.h"
-#include "workbench/window/CParvexDlg.h"
+#include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/PlanJob.h"
 #include "support/TableRows.h"
+#include "workbench/controls/MyListCtrl.h"
+#include "workbench/controls/Pic_Button.h"
+#include "workbench/window/CParvexDlg.h"
 
 class ExactLevelTest : public QObject {
     Q_OBJECT

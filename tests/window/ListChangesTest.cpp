@@ -20,13 +20,13 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/Messages.h"
+#include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/TableRows.h"
 #include "support/Text.h"
-#include "workbench/SettingsFile.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"

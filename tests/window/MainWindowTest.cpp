@@ -18,22 +18,22 @@
 
 #include <functional>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "engine/ResultText.h"
 #include "engine/Run.h"
 #include "exchange/ExampleLists.h"
-#include "workbench/SettingsFile.h"
+#include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
+#include "support/ModalScript.h"
+#include "support/PlanJob.h"
+#include "support/ResourceLimits.h"
+#include "support/TableRows.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/CParvexDlg.h"
 #include "workbench/window/InputDialogs.h"
-#include "support/ResourceLimits.h"
-#include "support/ModalScript.h"
-#include "support/PlanJob.h"
-#include "support/TableRows.h"
 
 namespace {
 

@@ -17,13 +17,13 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/AppFolders.h"
-#include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "engine/Run.h"
+#include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/Prompts.h"
 #include "support/ModalScript.h"
 #include "support/TableRows.h"
-#include "workbench/SettingsFile.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"

@@ -8,9 +8,9 @@
 #include <QTest>
 
 #include "engine/Job.h"
+#include "lists/InputLists.h"
 #include "support/HandPatterns.h"
 #include "support/TableRows.h"
-#include "workbench/InputLists.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/window/TableModels.h"
 

@@ -20,10 +20,10 @@
 #include <cstdlib>
 #include <map>
 
-#include "app/AppFolders.h"
-#include "app/DialogUnits.h"
-#include "app/Localisation.h"
-#include "app/Prompts.h"
+#include "platform/AppFolders.h"
+#include "platform/DialogUnits.h"
+#include "platform/Localisation.h"
+#include "platform/Prompts.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"

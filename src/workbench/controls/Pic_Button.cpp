@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "app/AppResources.h"
+#include "platform/AppResources.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QString>
 
-#include "app/AppResources.h"
+#include "platform/AppResources.h"
 
 // A push button that paints its own face: an icon pair (hot while the pointer
 // is over it or it is pressed, normal otherwise), a raised frame while

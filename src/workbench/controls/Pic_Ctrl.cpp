@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/AppResources.h"
+#include "platform/AppResources.h"
 
 Pic_Ctrl::Pic_Ctrl(QWidget* parent) : QWidget(parent)
 {

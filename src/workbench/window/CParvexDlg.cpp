@@ -21,18 +21,18 @@
 #include <QStyle>
 #include <QWindow>
 
-#include "app/AppFolders.h"
-#include "app/AppResources.h"
-#include "app/DesktopOpener.h"
-#include "app/DesktopShortcut.h"
-#include "app/Dlg_About.h"
-#include "app/ProgramVersion.h"
-#include "app/DialogUnits.h"
-#include "app/Localisation.h"
-#include "app/Prompts.h"
+#include "platform/AppFolders.h"
+#include "platform/AppResources.h"
+#include "platform/DesktopOpener.h"
+#include "platform/DesktopShortcut.h"
+#include "platform/DialogUnits.h"
+#include "platform/Localisation.h"
+#include "platform/ProgramVersion.h"
+#include "platform/Prompts.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"
+#include "workbench/window/Dlg_About.h"
 #include "workbench/window/Dlg_MSG_Out.h"
 #include "workbench/window/FieldText.h"
 

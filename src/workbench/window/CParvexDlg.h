@@ -11,8 +11,8 @@
 #include <QStringList>
 
 #include "engine/Job.h"
-#include "workbench/InputLists.h"
-#include "workbench/SettingsFile.h"
+#include "exchange/SettingsFile.h"
+#include "lists/InputLists.h"
 #include "workbench/window/TableModels.h"
 #include "workbench/window/WindowLayout.h"
 

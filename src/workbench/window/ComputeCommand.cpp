@@ -8,11 +8,11 @@
 #include <QLineEdit>
 #include <QString>
 
-#include "app/Prompts.h"
-#include "engine/Messages.h"
+#include "base/FormatLength.h"
+#include "base/Messages.h"
 #include "engine/ResultText.h"
 #include "engine/Run.h"
-#include "reports/FormatLength.h"
+#include "platform/Prompts.h"
 #include "workbench/controls/CGradientProgressCtrl.h"
 #include "workbench/controls/MyListCtrl.h"
 #include "workbench/controls/Pic_Button.h"

@@ -7,9 +7,9 @@
 #include <QPainter>
 #include <QToolTip>
 
-#include "app/AppResources.h"
-#include "app/DialogPlacement.h"
-#include "app/DialogUnits.h"
+#include "platform/AppResources.h"
+#include "platform/DialogPlacement.h"
+#include "platform/DialogUnits.h"
 #include "reports/PatternDrawing.h"
 #include "workbench/controls/Pic_Button.h"
 

@@ -9,11 +9,11 @@
 #include <QLabel>
 #include <QSlider>
 
-#include "app/AppFolders.h"
-#include "app/DialogUnits.h"
+#include "base/FormatLength.h"
 #include "engine/ResultText.h"
-#include "reports/FormatLength.h"
-#include "workbench/SettingsFile.h"
+#include "exchange/SettingsFile.h"
+#include "platform/AppFolders.h"
+#include "platform/DialogUnits.h"
 #include "workbench/window/CParvexDlg.h"
 #include "workbench/window/FieldText.h"
 

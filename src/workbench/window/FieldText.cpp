@@ -8,8 +8,8 @@
 
 #include <QLineEdit>
 
-#include "app/Prompts.h"
-#include "reports/FormatLength.h"
+#include "base/FormatLength.h"
+#include "platform/Prompts.h"
 
 namespace {
 

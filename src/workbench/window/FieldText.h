@@ -7,7 +7,7 @@
 class QLineEdit;
 class QWidget;
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 // Texts of the edit fields and the tables of the window and its dialogs.
 

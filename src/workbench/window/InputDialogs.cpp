@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/AppResources.h"
-#include "app/DialogPlacement.h"
-#include "app/DialogUnits.h"
-#include "app/Prompts.h"
+#include "platform/AppResources.h"
+#include "platform/DialogPlacement.h"
+#include "platform/DialogUnits.h"
+#include "platform/Prompts.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/FieldText.h"
 

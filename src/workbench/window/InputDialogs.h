@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 
 class QCheckBox;
 class QLabel;

@@ -7,10 +7,10 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include "app/AppResources.h"
-#include "app/DialogPlacement.h"
-#include "app/DialogUnits.h"
-#include "app/Prompts.h"
+#include "platform/AppResources.h"
+#include "platform/DialogPlacement.h"
+#include "platform/DialogUnits.h"
+#include "platform/Prompts.h"
 #include "workbench/controls/Pic_Button.h"
 #include "workbench/window/FieldText.h"
 

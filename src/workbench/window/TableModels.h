@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/Job.h"
-#include "workbench/InputLists.h"
+#include "lists/InputLists.h"
 #include "workbench/controls/MyListCtrl.h"
 
 // The rows of an input table: a view of one list of the window's lists, each

@@ -1,9 +1,0 @@
-#include "engine/Messages.h"
-
-MessageSink* g_messageSink = nullptr;
-
-void ShowMessage(const std::u16string& text)
-{
-    if (g_messageSink)
-        g_messageSink->ShowMessage(text);
-}

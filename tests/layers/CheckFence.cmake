@@ -1,0 +1,25 @@
+# Builds the probe targets of the layer fence and checks that each compiles,
+# or fails to find its header, as the layers say.
+# -DBUILD=<build folder> -DCONFIG=<configuration> -DPROBES=<target>=<header>=<pass|fail>;...
+set(faults 0)
+foreach(probe IN LISTS PROBES)
+    string(REPLACE "=" ";" parts "${probe}")
+    list(GET parts 0 target)
+    list(GET parts 1 header)
+    list(GET parts 2 expected)
+    execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD} --config "${CONFIG}" --target ${target}
+                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    string(REGEX MATCH "${header}[^\n]*(No such file|not found)" missing "${output}")
+    if(expected STREQUAL "pass" AND NOT result EQUAL 0)
+        message("${target}: ${header} should compile but did not:\n${output}")
+        math(EXPR faults "${faults} + 1")
+    elseif(expected STREQUAL "fail" AND (result EQUAL 0 OR NOT missing))
+        message("${target}: ${header} should be out of reach but was found (result ${result}):\n${output}")
+        math(EXPR faults "${faults} + 1")
+    else()
+        message("${target}: ${header} ${expected}: as it should")
+    endif()
+endforeach()
+if(faults GREATER 0)
+    message(FATAL_ERROR "${faults} probes of the layer fence went wrong")
+endif()
