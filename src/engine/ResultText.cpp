@@ -68,13 +68,20 @@ std::u16string JobErrorMessage(const JobError& error)
 
 std::u16string BoundLineText(const WireOptimize_Whole& job)
 {
-    if (!(job.m_lowerBound > 0) || job.m_groups.empty())
+    if (job.m_groups.empty())
         return std::u16string();
-    std::u16string text = u"理论最少用料 " + LengthString(job.m_lowerBound);
-    if (job.m_lowerBoundBars >= 0)
-        text += u"（" + CountString(job.m_lowerBoundBars) + u" 根）";
-    if (job.m_optimal)
+    return BoundLineText(job.m_lowerBound, job.m_lowerBoundBars, job.m_optimal, job.m_totalLength);
+}
+
+std::u16string BoundLineText(double lowerBound, int64_t lowerBoundBars, bool optimal, double totalLength)
+{
+    if (!(lowerBound > 0))
+        return std::u16string();
+    std::u16string text = u"理论最少用料 " + LengthString(lowerBound);
+    if (lowerBoundBars >= 0)
+        text += u"（" + CountString(lowerBoundBars) + u" 根）";
+    if (optimal)
         return text + u"，本方案已证明最优";
-    const double more = (job.m_totalLength - job.m_lowerBound) / job.m_lowerBound * 100;
+    const double more = (totalLength - lowerBound) / lowerBound * 100;
     return text + u"，本方案多用 " + Widen(FormatFixed(std::max(0.0, more), 1)) + u"%";
 }

@@ -26,3 +26,7 @@ std::u16string JobErrorMessage(const JobError& error);
 // 多用 6.1%", or "…，本方案已证明最优" when the plan reaches the bound; the
 // bars only where every group has one stock length. Empty without a bound.
 std::u16string BoundLineText(const WireOptimize_Whole& job);
+// The same line for any plan: its bound (0 when unknown), the bound's bars
+// (-1 when not known in bars), whether the plan reaches it, and the stock
+// length the plan uses.
+std::u16string BoundLineText(double lowerBound, int64_t lowerBoundBars, bool optimal, double totalLength);

@@ -55,9 +55,12 @@ SheetSection Section(const ReportRows& rows, const ReportGroupRows& group, const
     std::u16string totals = u"原料 " + CountString(group.totalBars) + u" 根" + GAP + u"原料总长 " +
                             LengthString(group.totalLength) + GAP + u"利用率 " + PercentText(group.utilisation) +
                             GAP + u"余料总长 " + LengthString(group.remnantLength);
-    // The lower bound of the group's bar count goes here, after the totals
-    // (GAP + u"下界 " + its value), once the result model carries one.
     section.headerLines.push_back(totals);
+    // How far the plan is from the least stock any plan needs, where known.
+    const std::u16string bound =
+        BoundLineText(group.lowerBound, group.lowerBoundBars, group.optimal, group.totalLength);
+    if (!bound.empty())
+        section.headerLines.push_back(bound);
 
     // One colour per length over the whole specification.
     SegmentColourRegistry registry;

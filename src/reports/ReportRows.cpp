@@ -56,6 +56,9 @@ ReportGroupRows GroupRows(const WireOptimize& group, int64_t& number, int64_t& b
     rows.totalBars = group.m_totalBars;
     rows.totalLength = group.m_totalLength;
     rows.utilisation = group.m_utilisation;
+    rows.lowerBound = group.m_lowerBound;
+    rows.lowerBoundBars = group.m_lowerBoundBars;
+    rows.optimal = group.m_optimal;
     for (const WireCombine& pattern : group.m_patterns) {
         rows.remnantLength += static_cast<double>(pattern.m_barCount) * pattern.m_remnant;
         rows.patterns.push_back(PatternRow(pattern, ++number, block));

@@ -53,6 +53,11 @@ struct ReportGroupRows {
     double totalLength = 0;
     double utilisation = 0;
     double remnantLength = 0;  // the remnants of all its bars together
+    // The group's lower bound (0 when unknown), in bars where it has one stock
+    // length (else -1), and whether the plan reaches it.
+    double lowerBound = 0;
+    int64_t lowerBoundBars = -1;
+    bool optimal = false;
     std::vector<ReportPatternRow> patterns;
 };
 
