@@ -96,17 +96,19 @@ Outcome Plan(const InputLists& lists, double trim, double kerf, int kinds, int l
              Exact exact = Exact())
 {
     Deadline hooks(limit);
-    g_resultWindow = &hooks;
+    PlanParameters parameters;
+    parameters.m_trimLength = trim;
+    parameters.m_kerfWidth = kerf;
+    parameters.m_maxLengthKinds = kinds;
+    parameters.m_speedLevel = level;
+    parameters.m_exactPlan = exact.on;
+    parameters.m_exactSeconds = exact.seconds;
     const auto start = Clock::now();
-    LoadJob(g_job, lists, trim, kerf, kinds, level);
-    g_job.m_exactPlan = exact.on;
-    g_job.m_exactSeconds = exact.seconds;
-    JobError error;
+    PlanOutcome outcome;
     Outcome o;
-    o.planned = RunOptimisation(g_job, error);
+    o.planned = PlanLists(g_job, lists, parameters, hooks, outcome);
     o.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    o.timedOut = !o.planned && g_resultWindow == nullptr;
-    g_resultWindow = nullptr;
+    o.timedOut = !o.planned && outcome.m_withdrawn;
     o.bars = g_job.m_totalBars;
     o.utilisation = g_job.m_utilisation;
     o.digest = o.planned ? PlanDigest(g_job) : 0;
@@ -390,9 +392,11 @@ void TimeBounds(const std::vector<InputLists>& jobs, const char* what)
 {
     std::vector<double> seconds;
     for (const InputLists& lists : jobs) {
-        HeadlessRun hooks(lists);
-        g_resultWindow = &hooks;
-        LoadJob(g_job, lists, 0, 0, 0, 1);
+        RunHooks hooks;
+        const RunHooksGuard installed(&hooks);
+        PlanParameters parameters;
+        parameters.m_speedLevel = 1;
+        LoadJob(g_job, lists, parameters);
         JobError error;
         if (!SetUpJob(g_job, error))
             continue;
@@ -407,7 +411,6 @@ void TimeBounds(const std::vector<InputLists>& jobs, const char* what)
             total += std::chrono::duration<double>(Clock::now() - start).count();
         }
         seconds.push_back(total);
-        g_resultWindow = nullptr;
     }
     std::sort(seconds.begin(), seconds.end());
     if (seconds.empty())

@@ -92,12 +92,14 @@ int main(int argc, char** argv)
     // Without a window, as the command line plans.
     {
         const Clock::time_point started = Clock::now();
-        HeadlessRun hooks(lists);
-        g_resultWindow = &hooks;
-        LoadJob(g_job, lists, trim, kerf, kinds, level);
-        JobError error;
-        const bool planned = RunOptimisation(g_job, error);
-        g_resultWindow = nullptr;
+        PlanParameters parameters;
+        parameters.m_trimLength = trim;
+        parameters.m_kerfWidth = kerf;
+        parameters.m_maxLengthKinds = kinds;
+        parameters.m_speedLevel = level;
+        RunHooks hooks;
+        PlanOutcome outcome;
+        const bool planned = PlanLists(g_job, lists, parameters, hooks, outcome);
         std::size_t patterns = 0;
         for (const WireOptimize& group : g_job.m_groups)
             patterns += group.m_patterns.size();

@@ -43,9 +43,9 @@ using Clock = std::chrono::steady_clock;
 
 // The run of the command line with a time limit: once the time is up it is
 // withdrawn at its next check, as the interrupt button withdraws a run.
-class DeadlineRun : public HeadlessRun {
+class DeadlineRun : public RunHooks {
 public:
-    DeadlineRun(const InputLists& lists, std::optional<double> seconds) : HeadlessRun(lists)
+    explicit DeadlineRun(std::optional<double> seconds)
     {
         if (seconds)
             m_end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*seconds));
@@ -416,46 +416,36 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         }
     }
     // Options override the parameters of a settings file, which override the defaults.
-    const double trim = options.parameters.trim.value_or(settings.m_trimLength);
-    const double kerf = options.parameters.kerf.value_or(settings.m_kerfWidth);
-    const int32_t kinds = options.parameters.kinds.value_or(settings.m_maxLengthKinds);
-    const int32_t level = options.parameters.level.value_or(settings.m_speedLevel);
+    PlanParameters parameters;
+    parameters.m_trimLength = options.parameters.trim.value_or(settings.m_trimLength);
+    parameters.m_kerfWidth = options.parameters.kerf.value_or(settings.m_kerfWidth);
+    parameters.m_maxLengthKinds = options.parameters.kinds.value_or(settings.m_maxLengthKinds);
+    parameters.m_speedLevel = options.parameters.level.value_or(settings.m_speedLevel);
+    if (options.optimal) {
+        parameters.m_exactPlan = true;
+        parameters.m_exactSeconds = options.timeLimit.value_or(DEFAULT_OPTIMAL_SECONDS);
+    }
 
     // What the compute command does before the run.
     lists.MergeCutList();
     lists.MergeStockList();
-    JobError check;
-    if (trim < 0)
-        return ReportProblem(options, check, u"剔除的料头长度不应小于 0 !", out, err);
-    if (kerf < 0)
-        return ReportProblem(options, check, u"切割缝宽不应小于 0 !", out, err);
-    if (lists.CutRowCount() == 0)
-        return ReportProblem(options, check, u"请先输入下料信息!", out, err);
-    if (lists.StockRowCount() == 0)
-        return ReportProblem(options, check, u"请先输入原料长度信息!", out, err);
 
     CollectMessages messages;
     // At the exact level the limit is the optimiser's own, per group: it keeps
     // the best plan found instead of ending the run.
-    DeadlineRun hooks(lists, options.optimal ? std::nullopt : options.timeLimit);
+    DeadlineRun hooks(options.optimal ? std::nullopt : options.timeLimit);
     MessageSink* previousSink = g_messageSink;
     g_messageSink = &messages;
-    g_resultWindow = &hooks;
-    LoadJob(g_job, lists, trim, kerf, kinds, level);
-    if (options.optimal) {
-        g_job.m_exactPlan = true;
-        g_job.m_exactSeconds = options.timeLimit.value_or(DEFAULT_OPTIMAL_SECONDS);
-    }
-    JobError error;
-    const bool planned = RunOptimisation(g_job, error);
-    g_resultWindow = nullptr;
+    PlanOutcome outcome;
+    const bool planned = PlanLists(g_job, lists, parameters, hooks, outcome);
 
     if (!planned) {
         g_messageSink = previousSink;
-        std::u16string message = JobErrorMessage(error);
+        std::u16string message = outcome.m_check != PlanCheck::PASSED ? PlanCheckMessage(outcome.m_check)
+                                                                      : JobErrorMessage(outcome.m_error);
         if (message.empty() && !messages.m_messages.empty())
             message = messages.m_messages.back();
-        return ReportProblem(options, error, message, out, err);
+        return ReportProblem(options, outcome.m_error, message, out, err);
     }
 
     // The report asked for, written as the window's output command writes it,
@@ -477,7 +467,7 @@ int RunPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     else if (options.reportKind == "pdf") {
         SheetSettings sheet;
         sheet.madeAt = std::time(nullptr);
-        sheet.speedLevel = level;
+        sheet.speedLevel = parameters.m_speedLevel;
         sheet.minimumLeftover = options.minimumLeftover;
         written = g_cuttingSheetWriter(g_job, sheet, options.outFile, writeError);
     }

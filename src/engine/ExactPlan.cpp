@@ -773,7 +773,7 @@ bool RunExactPlan(WireOptimize_Whole& job, JobError& error)
     TotalJob(job);
     TotalJobBound(job);
     BuildLeftoverList(job);
-    AssignMarks(job, true, hooks ? hooks->MarkSource() : nullptr);
+    AssignMarks(job);
     if (stopped)
         ShowMessage(EXACT_INTERRUPTED_MESSAGE);
     return finish(true);

@@ -48,15 +48,14 @@ bool PollRun()
     return ContinueRun();
 }
 
-void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength, double kerfWidth,
-             int32_t maxLengthKinds, int32_t speedLevel)
+void LoadJob(WireOptimize_Whole& job, const InputLists& lists, const PlanParameters& parameters)
 {
-    g_speedLevel = speedLevel;
-    job.m_exactPlan = false;
-    job.m_exactSeconds = 10;
-    job.m_kerfWidth = kerfWidth;
-    job.m_maxLengthKinds = maxLengthKinds;
-    job.m_trimLength = trimLength;
+    g_speedLevel = parameters.m_speedLevel;
+    job.m_exactPlan = parameters.m_exactPlan;
+    job.m_exactSeconds = parameters.m_exactSeconds;
+    job.m_kerfWidth = parameters.m_kerfWidth;
+    job.m_maxLengthKinds = parameters.m_maxLengthKinds;
+    job.m_trimLength = parameters.m_trimLength;
 
     job.m_cutLength = lists.m_cutLength;
     job.m_cutQuantity.assign(lists.m_cutQuantity.begin(), lists.m_cutQuantity.end());
@@ -69,6 +68,19 @@ void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength
     job.m_stockQuantity.reserve(lists.m_stockQuantity.size());
     for (int32_t q : lists.m_stockQuantity)
         job.m_stockQuantity.push_back(q <= 0 ? UNLIMITED_QUANTITY : q);
+
+    job.m_markSpec.clear();
+    job.m_markText.clear();
+    job.m_markLength.clear();
+    job.m_markQuantity.clear();
+    for (std::size_t i = 0; i < lists.CutRowCount(); ++i) {
+        if (i >= lists.m_cutMark.size() || lists.m_cutMark[i].empty())
+            continue;
+        job.m_markSpec.push_back(lists.m_cutSpec[i]);
+        job.m_markText.push_back(lists.m_cutMark[i]);
+        job.m_markLength.push_back(lists.m_cutLength[i]);
+        job.m_markQuantity.push_back(lists.m_cutQuantity[i]);
+    }
 }
 
 namespace {

@@ -140,13 +140,25 @@ public:
     // The exact optimiser's progress on a group: its bound and the stock
     // length of the best plan found so far (0 for none yet).
     virtual void ShowExactProgress(const WireOptimize&, double /*lowerBound*/, double /*bestLength*/) {}
-    // The lists whose cut marks the finished plan carries; null for none.
-    virtual const InputLists* MarkSource() const { return nullptr; }
 };
 
 // The window a run reports to, and the sign that the run is still wanted:
 // null means stop. Cleared by the interrupt command and by closing the window.
 extern RunHooks* g_resultWindow;
+
+// Installs hooks as the run's window for the life of the guard, then puts back
+// whatever was installed before, whether the run planned, failed or was
+// withdrawn (the hooks cleared) in between.
+class RunHooksGuard {
+public:
+    explicit RunHooksGuard(RunHooks* hooks) : m_previous(g_resultWindow) { g_resultWindow = hooks; }
+    ~RunHooksGuard() { g_resultWindow = m_previous; }
+    RunHooksGuard(const RunHooksGuard&) = delete;
+    RunHooksGuard& operator=(const RunHooksGuard&) = delete;
+
+private:
+    RunHooks* m_previous;
+};
 
 // Dispatches waiting messages, moves the progress bar and tells whether the
 // run is still wanted. Returns false once g_resultWindow is null.
@@ -164,10 +176,21 @@ bool ContinueRun();
 constexpr int RUN_POLL_MS = 50;
 bool PollRun();
 
+// The parameters of a plan, as the window's parameter fields and the command
+// line's options give them.
+struct PlanParameters {
+    double m_trimLength = 0;      // taken off every bar
+    double m_kerfWidth = 0;       // lost at every cut
+    int32_t m_maxLengthKinds = 0; // distinct piece lengths per pattern, 0 = any
+    int32_t m_speedLevel = 0;     // 0 ("最优") to 5 ("最快")
+    bool m_exactPlan = false;     // the exact optimiser instead of the speed level
+    double m_exactSeconds = 10;   // the exact optimiser's time per group
+};
+
 // Replaces the job's input by copies of the lists and the parameters; stock
-// quantities of 0 or less become UNLIMITED_QUANTITY. Marks are not copied.
-void LoadJob(WireOptimize_Whole& job, const InputLists& lists, double trimLength, double kerfWidth,
-             int32_t maxLengthKinds, int32_t speedLevel);
+// quantities of 0 or less become UNLIMITED_QUANTITY. The marked cut rows become
+// the job's mark list, which the finished plan distributes over its bars.
+void LoadJob(WireOptimize_Whole& job, const InputLists& lists, const PlanParameters& parameters);
 
 // Checks the job's input and builds one group per cut specification.
 bool SetUpJob(WireOptimize_Whole& job, JobError& error);

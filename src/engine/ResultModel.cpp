@@ -110,24 +110,8 @@ void BuildLeftoverList(WireOptimize_Whole& job)
     }
 }
 
-void AssignMarks(WireOptimize_Whole& job, bool rebuild, const InputLists* marks)
+void AssignMarks(WireOptimize_Whole& job)
 {
-    if (rebuild) {
-        job.m_markSpec.clear();
-        job.m_markText.clear();
-        job.m_markLength.clear();
-        job.m_markQuantity.clear();
-        if (marks) {
-            for (std::size_t i = 0; i < marks->CutRowCount(); ++i) {
-                if (marks->m_cutMark[i].empty())
-                    continue;
-                job.m_markSpec.push_back(marks->m_cutSpec[i]);
-                job.m_markText.push_back(marks->m_cutMark[i]);
-                job.m_markLength.push_back(marks->m_cutLength[i]);
-                job.m_markQuantity.push_back(marks->m_cutQuantity[i]);
-            }
-        }
-    }
     for (WireOptimize& g : job.m_groups) {
         std::vector<MarkEntry> entries;
         for (std::size_t i = 0; i < job.m_markSpec.size(); ++i)

@@ -16,9 +16,9 @@ void TotalJob(WireOptimize_Whole& job);
 // Stock left after the plan plus the remnants as new stock.
 void BuildLeftoverList(WireOptimize_Whole& job);
 
-// Rebuilds the mark list from `marks` when rebuild is set (null: no marks),
-// then the mark records of every pattern.
-void AssignMarks(WireOptimize_Whole& job, bool rebuild, const InputLists* marks);
+// Builds the mark records of every pattern from the job's mark list (the
+// marked cut rows loaded with the job).
+void AssignMarks(WireOptimize_Whole& job);
 
 // Working copy of one mark entry of a group.
 struct MarkEntry {

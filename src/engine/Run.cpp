@@ -25,11 +25,55 @@ bool RunOptimisation(WireOptimize_Whole& job, JobError& error)
         TotalJob(job);
         TotalJobBound(job);
         BuildLeftoverList(job);
-        AssignMarks(job, true, g_resultWindow ? g_resultWindow->MarkSource() : nullptr);
+        AssignMarks(job);
     }
     // After an interruption g_resultWindow is null: the interrupt command has
     // already restored the window.
     if (g_resultWindow)
         g_resultWindow->EndRun();
+    return planned;
+}
+
+PlanCheck CheckPlanInput(const InputLists& lists, const PlanParameters& parameters)
+{
+    if (parameters.m_trimLength < 0)
+        return PlanCheck::NEGATIVE_TRIM;
+    if (parameters.m_kerfWidth < 0)
+        return PlanCheck::NEGATIVE_KERF;
+    if (lists.CutRowCount() == 0)
+        return PlanCheck::NO_CUT_ROWS;
+    if (lists.StockRowCount() == 0)
+        return PlanCheck::NO_STOCK_ROWS;
+    return PlanCheck::PASSED;
+}
+
+std::u16string PlanCheckMessage(PlanCheck check)
+{
+    switch (check) {
+    case PlanCheck::NEGATIVE_TRIM:
+        return u"剔除的料头长度不应小于 0 !";
+    case PlanCheck::NEGATIVE_KERF:
+        return u"切割缝宽不应小于 0 !";
+    case PlanCheck::NO_CUT_ROWS:
+        return u"请先输入下料信息!";
+    case PlanCheck::NO_STOCK_ROWS:
+        return u"请先输入原料长度信息!";
+    case PlanCheck::PASSED:
+        break;
+    }
+    return std::u16string();
+}
+
+bool PlanLists(WireOptimize_Whole& job, const InputLists& lists, const PlanParameters& parameters, RunHooks& hooks,
+               PlanOutcome& outcome)
+{
+    outcome = PlanOutcome();
+    outcome.m_check = CheckPlanInput(lists, parameters);
+    if (outcome.m_check != PlanCheck::PASSED)
+        return false;
+    const RunHooksGuard installed(&hooks);
+    LoadJob(job, lists, parameters);
+    const bool planned = RunOptimisation(job, outcome.m_error);
+    outcome.m_withdrawn = g_resultWindow == nullptr;
     return planned;
 }

@@ -202,13 +202,13 @@ Planned RunJob(const SmallJob& job, int level, bool exact, double seconds = 10)
     RecordingSink sink;
     g_messageSink = &sink;
     const InputLists lists = job.Lists();
-    LoadJob(out.job, lists, job.trim, job.kerf, job.kinds, exact ? 1 : level);
-    out.job.m_exactPlan = exact;
-    out.job.m_exactSeconds = seconds;
-    HeadlessRun hooks(lists);
-    g_resultWindow = &hooks;
-    out.ok = RunOptimisation(out.job, out.error);
-    g_resultWindow = nullptr;
+    PlanParameters parameters = MakeParameters(job.trim, job.kerf, job.kinds, exact ? 1 : level);
+    parameters.m_exactPlan = exact;
+    parameters.m_exactSeconds = seconds;
+    RunHooks hooks;
+    PlanOutcome outcome;
+    out.ok = PlanLists(out.job, lists, parameters, hooks, outcome);
+    out.error = outcome.m_error;
     g_messageSink = nullptr;
     out.messages = sink.m_messages;
     return out;
@@ -452,8 +452,7 @@ TEST(ExactPlan, TimeUpOrWithdrawnKeepsAValidPlanAndSaysSo)
 
     // Checks of the run the first plan makes: level 1 on the one group.
     const InputLists lists = job.Lists();
-    struct Count : HeadlessRun {
-        using HeadlessRun::HeadlessRun;
+    struct Count : RunHooks {
         int checks = 0;
         int withdrawAt = -1;
         void DispatchPending() override
@@ -463,10 +462,10 @@ TEST(ExactPlan, TimeUpOrWithdrawnKeepsAValidPlanAndSaysSo)
         }
     };
     WireOptimize_Whole plain;
-    LoadJob(plain, lists, 0, 3, 0, 1);
+    LoadJob(plain, lists, MakeParameters(0, 3, 0, 1));
     JobError error;
     ASSERT_TRUE(SetUpJob(plain, error));
-    Count count(lists);
+    Count count;
     g_resultWindow = &count;
     ASSERT_TRUE(PlanGroup(plain.m_groups[0], error));
     g_resultWindow = nullptr;
@@ -475,18 +474,17 @@ TEST(ExactPlan, TimeUpOrWithdrawnKeepsAValidPlanAndSaysSo)
     // the run ends with a complete plan and says the best one was kept.
     int withdrawn = 0;
     for (int extra : {1, 2, 4}) {
-        Count hooks(lists);
+        Count hooks;
         hooks.withdrawAt = count.checks + extra;
         RecordingSink sink;
         g_messageSink = &sink;
         WireOptimize_Whole planned;
-        LoadJob(planned, lists, 0, 3, 0, 1);
-        planned.m_exactPlan = true;
-        planned.m_exactSeconds = 1;
-        g_resultWindow = &hooks;
-        const bool ok = RunOptimisation(planned, error);
-        const bool wasWithdrawn = g_resultWindow == nullptr;
-        g_resultWindow = nullptr;
+        PlanParameters parameters = MakeParameters(0, 3, 0, 1);
+        parameters.m_exactPlan = true;
+        parameters.m_exactSeconds = 1;
+        PlanOutcome outcome;
+        const bool ok = PlanLists(planned, lists, parameters, hooks, outcome);
+        const bool wasWithdrawn = outcome.m_withdrawn;
         g_messageSink = nullptr;
         ASSERT_TRUE(ok) << extra;
         CheckPlan(planned, job, "withdrawn");
@@ -500,18 +498,18 @@ TEST(ExactPlan, TimeUpOrWithdrawnKeepsAValidPlanAndSaysSo)
     EXPECT_GT(withdrawn, 0);
 
     // Withdrawn before the first plan is made: an ordinary interruption.
-    Count early(lists);
+    Count early;
     early.withdrawAt = 1;
     RecordingSink sink;
     g_messageSink = &sink;
     WireOptimize_Whole planned;
-    LoadJob(planned, lists, 0, 3, 0, 1);
-    planned.m_exactPlan = true;
-    g_resultWindow = &early;
-    EXPECT_FALSE(RunOptimisation(planned, error));
-    g_resultWindow = nullptr;
+    PlanParameters parameters = MakeParameters(0, 3, 0, 1);
+    parameters.m_exactPlan = true;
+    PlanOutcome outcome;
+    EXPECT_FALSE(PlanLists(planned, lists, parameters, early, outcome));
     g_messageSink = nullptr;
-    EXPECT_EQ(error.code, 0);
+    EXPECT_TRUE(outcome.m_withdrawn);
+    EXPECT_EQ(outcome.m_error.code, 0);
     EXPECT_EQ(sink.m_messages, std::vector<std::u16string>{u"优化计算中断 !"});
 }
 

@@ -9,8 +9,13 @@ namespace {
 WireOptimize_Whole Load(const InputLists& lists, double trim = 0, double kerf = 0, int32_t kinds = 0,
                         int32_t level = 1)
 {
+    PlanParameters parameters;
+    parameters.m_trimLength = trim;
+    parameters.m_kerfWidth = kerf;
+    parameters.m_maxLengthKinds = kinds;
+    parameters.m_speedLevel = level;
     WireOptimize_Whole job;
-    LoadJob(job, lists, trim, kerf, kinds, level);
+    LoadJob(job, lists, parameters);
     return job;
 }
 

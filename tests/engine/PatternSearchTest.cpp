@@ -310,7 +310,9 @@ TEST(RunOptimisation, InterruptDuringALimitedSearchEndsTheRunWithCodeZero)
     g_messageSink = &sink;
     WithdrawAt hooks(3);
     WireOptimize_Whole job;
-    LoadJob(job, lists, 0, 0, 5, 0);
+    PlanParameters parameters;
+    parameters.m_maxLengthKinds = 5;
+    LoadJob(job, lists, parameters);
     g_resultWindow = &hooks;
     JobError error;
     error.code = 7;

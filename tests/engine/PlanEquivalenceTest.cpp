@@ -45,7 +45,12 @@ Outcome RunEngine(const InputLists& lists, const Params& params)
 {
     Outcome out;
     out.who = "engine";
-    out.ok = PlanJob(out.job, lists, out.error, params.trim, params.kerf, params.kinds, params.speed);
+    // The run itself, without the checks made before it, so that lists those
+    // checks refuse (no stock rows, no cut rows) are compared too.
+    RunHooks hooks;
+    const RunHooksGuard installed(&hooks);
+    LoadJob(out.job, lists, MakeParameters(params.trim, params.kerf, params.kinds, params.speed));
+    out.ok = RunOptimisation(out.job, out.error);
     return out;
 }
 
@@ -53,7 +58,7 @@ Outcome RunModel(const InputLists& lists, const Params& params)
 {
     Outcome out;
     out.who = "per-piece model";
-    LoadJob(out.job, lists, params.trim, params.kerf, params.kinds, params.speed);
+    LoadJob(out.job, lists, MakeParameters(params.trim, params.kerf, params.kinds, params.speed));
     out.ok = model::ModelRunOptimisation(out.job, out.error, &lists);
     return out;
 }

@@ -9,16 +9,25 @@
 #include "engine/Run.h"
 #include "lists/InputLists.h"
 
-// Loads the lists into job and runs it. Returns whether it planned; error
-// holds the reason otherwise.
+// The parameters of a run, in the order the helpers below take them.
+inline PlanParameters MakeParameters(double trim = 0, double kerf = 0, int32_t kinds = 0, int32_t level = 0)
+{
+    PlanParameters parameters;
+    parameters.m_trimLength = trim;
+    parameters.m_kerfWidth = kerf;
+    parameters.m_maxLengthKinds = kinds;
+    parameters.m_speedLevel = level;
+    return parameters;
+}
+
+// Plans the lists into job. Returns whether it planned; error holds the
+// reason otherwise.
 inline bool PlanJob(WireOptimize_Whole& job, const InputLists& lists, JobError& error, double trim = 0,
                     double kerf = 0, int32_t kinds = 0, int32_t level = 0)
 {
-    LoadJob(job, lists, trim, kerf, kinds, level);
-    HeadlessRun hooks(lists);
-    RunHooks* previous = g_resultWindow;
-    g_resultWindow = &hooks;
-    const bool planned = RunOptimisation(job, error);
-    g_resultWindow = previous;
+    RunHooks hooks;
+    PlanOutcome outcome;
+    const bool planned = PlanLists(job, lists, MakeParameters(trim, kerf, kinds, level), hooks, outcome);
+    error = outcome.m_error;
     return planned;
 }

@@ -48,10 +48,10 @@ void AddHugeKindsJob(InputLists& lists)
 
 // Records the time of every check and withdraws the run at the first check
 // after `after`, as the interrupt does.
-class TimedChecks : public HeadlessRun {
+class TimedChecks : public RunHooks {
 public:
-    TimedChecks(const InputLists& lists, std::chrono::milliseconds after)
-        : HeadlessRun(lists), m_started(Clock::now()), m_deadline(m_started + after), m_last(m_started)
+    explicit TimedChecks(std::chrono::milliseconds after)
+        : m_started(Clock::now()), m_deadline(m_started + after), m_last(m_started)
     {
     }
     void DispatchPending() override
@@ -78,11 +78,14 @@ int ProbePolling()
 {
     InputLists lists;
     AddHugeKindsJob(lists);
-    TimedChecks hooks(lists, std::chrono::milliseconds(1000));
-    LoadJob(g_job, lists, 12.5, 3, 5, 1);
-    g_resultWindow = &hooks;
-    JobError error;
-    RunOptimisation(g_job, error);
+    TimedChecks hooks(std::chrono::milliseconds(1000));
+    PlanParameters parameters;
+    parameters.m_trimLength = 12.5;
+    parameters.m_kerfWidth = 3;
+    parameters.m_maxLengthKinds = 5;
+    parameters.m_speedLevel = 1;
+    PlanOutcome outcome;
+    PlanLists(g_job, lists, parameters, hooks, outcome);
     std::printf("%.3f\n", hooks.WidestGap());
     return 0;
 }

@@ -161,7 +161,6 @@ public:
     void ShowLiveRow(const WireOptimize& group, const WireCombine& pattern) override;
     void BeginRun() override;
     void EndRun() override;
-    const InputLists* MarkSource() const override { return &m_lists; }
     void ShowExactProgress(const WireOptimize& group, double lowerBound, double bestLength) override;
 
     // --- The exact optimiser ------------------------------------------------

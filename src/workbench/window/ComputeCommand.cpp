@@ -21,11 +21,6 @@
 
 namespace {
 
-const QString TRIM_MESSAGE = QStringLiteral("剔除的料头长度不应小于 0 !");
-const QString KERF_MESSAGE = QStringLiteral("切割缝宽不应小于 0 !");
-const QString NO_CUT_ROWS_MESSAGE = QStringLiteral("请先输入下料信息!");
-const QString NO_STOCK_ROWS_MESSAGE = QStringLiteral("请先输入原料长度信息!");
-
 QString CompletionMessage(double seconds)
 {
     return QStringLiteral("下料优化完成--耗时 %1 秒 !").arg(QString::fromStdString(FormatFixed(seconds, 1)));
@@ -70,36 +65,48 @@ void CParvexDlg::ComputePlan()
         RefillStockTable();
     // The lists as they go into the run are on disk before it starts.
     SaveQuietly();
-    if (m_trimLength < 0)
-        return RefuseField(this, m_trimEdit, TRIM_MESSAGE, PARAMETER_SELECTION);
-    if (m_kerfWidth < 0)
-        return RefuseField(this, m_kerfEdit, KERF_MESSAGE, PARAMETER_SELECTION);
-    if (m_lists.CutRowCount() == 0)
-        return AppPrompts().Message(NO_CUT_ROWS_MESSAGE, this);
-    if (m_lists.StockRowCount() == 0)
-        return AppPrompts().Message(NO_STOCK_ROWS_MESSAGE, this);
+    PlanParameters parameters;
+    parameters.m_trimLength = m_trimLength;
+    parameters.m_kerfWidth = m_kerfWidth;
+    parameters.m_maxLengthKinds = m_maxLengthKinds;
+    parameters.m_speedLevel = m_speedLevel;
+    parameters.m_exactPlan = ExactChosen();
+    const PlanCheck check = CheckPlanInput(m_lists, parameters);
+    const QString refusal = QString::fromStdU16String(PlanCheckMessage(check));
+    switch (check) {
+    case PlanCheck::NEGATIVE_TRIM:
+        return RefuseField(this, m_trimEdit, refusal, PARAMETER_SELECTION);
+    case PlanCheck::NEGATIVE_KERF:
+        return RefuseField(this, m_kerfEdit, refusal, PARAMETER_SELECTION);
+    case PlanCheck::NO_CUT_ROWS:
+    case PlanCheck::NO_STOCK_ROWS:
+        return AppPrompts().Message(refusal, this);
+    case PlanCheck::PASSED:
+        break;
+    }
 
-    g_resultWindow = this;
     m_resultRows->Clear();
     m_planOutOfDate = false;
     m_outOfDateLabel->hide();
     m_boundLabel->clear();
     EnableOutputButtons(false);
-    LoadJob(g_job, m_lists, m_trimLength, m_kerfWidth, m_maxLengthKinds, m_speedLevel);
-    g_job.m_exactPlan = ExactChosen();
 
     const auto started = std::chrono::steady_clock::now();
-    JobError error;
+    PlanOutcome outcome;
     bool planned = false;
     {
         const OpenWindowMessages messages(m_closed);
-        planned = RunOptimisation(g_job, error);
+        planned = PlanLists(g_job, m_lists, parameters, *this, outcome);
     }
+    // A run that was not withdrawn leaves the window as the run's window until
+    // it is interrupted or closed; an interrupted or closed run leaves none.
+    if (!outcome.m_withdrawn)
+        g_resultWindow = this;
     // Closed during the run: the lists are saved and nothing more is shown.
     if (m_closed)
         return;
     if (!planned) {
-        ReportJobError(error);
+        ReportJobError(outcome.m_error);
         return;
     }
     const auto finished = std::chrono::steady_clock::now();

@@ -85,6 +85,6 @@ void CParvexDlg::SortResultTable(int column)
         }
     }
     // The marks follow the pattern order.
-    AssignMarks(g_job, false, nullptr);
+    AssignMarks(g_job);
     FillResultTable();
 }
