@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Messages.h"
+#include "base/Messages.h"
 #include "engine/Run.h"
 #include "support/Recorders.h"
 
