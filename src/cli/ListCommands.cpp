@@ -1,9 +1,8 @@
 #include "cli/ListCommands.h"
 
-
 #include "base/ReportFile.h"
 #include "cli/CliCommon.h"
-#include "cli/JsonWriter.h"
+#include "cli/JsonText.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
 #include "exchange/TextListFile.h"
@@ -101,32 +100,20 @@ void PrintRows(const InputLists& lists, ListKind kind, std::ostream& out)
 
 void PrintJson(const InputLists& lists, ListKind kind, const ListFileReport& report, std::ostream& out)
 {
-    JsonWriter w;
-    w.BeginObject();
-    w.Key("rows");
-    w.BeginArray();
+    Json rows = Json::array();
     for (std::size_t i = 0; i < RowCount(lists, kind); ++i) {
-        w.BeginArray();
-        if (kind == LIST_CUT) {
-            w.String(lists.m_cutSpec[i]);
-            w.Number(lists.m_cutLength[i]);
-            w.Integer(lists.m_cutQuantity[i]);
-            w.String(lists.m_cutMark[i]);
-        } else {
-            w.String(lists.m_stockSpec[i]);
-            w.Number(lists.m_stockLength[i]);
-            w.Integer(lists.m_stockQuantity[i]);
-            w.Integer(lists.m_stockPriority[i]);
-        }
-        w.EndArray();
+        if (kind == LIST_CUT)
+            rows.push_back(Json::array({JsonString(lists.m_cutSpec[i]), lists.m_cutLength[i], lists.m_cutQuantity[i],
+                                        JsonString(lists.m_cutMark[i])}));
+        else
+            rows.push_back(Json::array({JsonString(lists.m_stockSpec[i]), lists.m_stockLength[i],
+                                        lists.m_stockQuantity[i], lists.m_stockPriority[i]}));
     }
-    w.EndArray();
-    w.Key("badLines");
-    w.Integer(report.m_badLines);
-    w.Key("report");
-    w.String(report.m_text);
-    w.EndObject();
-    out << w.Text() << "\n";
+    Json document;
+    document["rows"] = std::move(rows);
+    document["badLines"] = report.m_badLines;
+    document["report"] = JsonString(report.m_text);
+    out << JsonText(document) << "\n";
 }
 
 }  // namespace

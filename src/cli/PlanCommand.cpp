@@ -9,7 +9,7 @@
 #include "base/FormatLength.h"
 #include "base/Messages.h"
 #include "cli/CliCommon.h"
-#include "cli/JsonWriter.h"
+#include "cli/JsonText.h"
 #include "engine/ResultText.h"
 #include "engine/Run.h"
 #include "exchange/ExampleLists.h"
@@ -243,135 +243,88 @@ void PrintTable(const WireOptimize_Whole& job, std::ostream& out)
 // The bound of a group or of the job: "lowerBound" (null when unknown),
 // "lowerBoundBars" where there is one stock length, and "optimal".
 template <typename Planned>
-void WriteBound(JsonWriter& w, const Planned& planned)
+void AddBound(Json& object, const Planned& planned)
 {
-    w.Key("lowerBound");
-    if (planned.m_lowerBound > 0)
-        w.Number(planned.m_lowerBound);
-    else
-        w.Null();
-    if (planned.m_lowerBoundBars >= 0) {
-        w.Key("lowerBoundBars");
-        w.Integer(planned.m_lowerBoundBars);
+    object["lowerBound"] = planned.m_lowerBound > 0 ? Json(planned.m_lowerBound) : Json(nullptr);
+    if (planned.m_lowerBoundBars >= 0)
+        object["lowerBoundBars"] = planned.m_lowerBoundBars;
+    object["optimal"] = planned.m_optimal;
+}
+
+Json PatternJson(const WireCombine& p)
+{
+    Json pieces = Json::array();
+    for (std::size_t t = 0; t < p.m_pieceLength.size(); ++t)
+        pieces.push_back(Json::array({p.m_pieceLength[t], p.m_pieceCount[t]}));
+    Json marks = Json::array();
+    for (const WireCombine_Mark& m : p.m_markRecords) {
+        Json markPieces = Json::array();
+        for (std::size_t t = 0; t < m.m_pieceLength.size(); ++t)
+            markPieces.push_back(Json::array({m.m_pieceLength[t], m.m_pieceCount[t], JsonString(m.m_pieceMark[t])}));
+        Json mark;
+        mark["barCount"] = m.m_barCount;
+        mark["pieces"] = std::move(markPieces);
+        marks.push_back(std::move(mark));
     }
-    w.Key("optimal");
-    w.Bool(planned.m_optimal);
+    Json pattern;
+    pattern["barLength"] = p.m_barLength;
+    pattern["barCount"] = p.m_barCount;
+    pattern["utilisation"] = p.m_utilisation;
+    pattern["remnant"] = p.m_remnant;
+    pattern["pieces"] = std::move(pieces);
+    pattern["marks"] = std::move(marks);
+    return pattern;
+}
+
+Json GroupJson(const WireOptimize& g)
+{
+    Json group;
+    group["spec"] = JsonString(g.m_spec);
+    group["totalLength"] = g.m_totalLength;
+    group["totalBars"] = g.m_totalBars;
+    group["utilisation"] = g.m_utilisation;
+    AddBound(group, g);
+    Json used = Json::array();
+    for (std::size_t u = 0; u < g.m_usedLength.size(); ++u)
+        used.push_back(Json::array({g.m_usedLength[u], g.m_usedBars[u], g.m_usedPieceLength[u]}));
+    group["used"] = std::move(used);
+    Json patterns = Json::array();
+    for (const WireCombine& p : g.m_patterns)
+        patterns.push_back(PatternJson(p));
+    group["patterns"] = std::move(patterns);
+    return group;
 }
 
 void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
 {
-    JsonWriter w;
-    w.BeginObject();
-    w.Key("error");
-    w.Null();
-    w.Key("totalLength");
-    w.Number(job.m_totalLength);
-    w.Key("totalBars");
-    w.Integer(job.m_totalBars);
-    w.Key("utilisation");
-    w.Number(job.m_utilisation);
-    WriteBound(w, job);
-    w.Key("groups");
-    w.BeginArray();
-    for (const WireOptimize& g : job.m_groups) {
-        w.BeginObject();
-        w.Key("spec");
-        w.String(g.m_spec);
-        w.Key("totalLength");
-        w.Number(g.m_totalLength);
-        w.Key("totalBars");
-        w.Integer(g.m_totalBars);
-        w.Key("utilisation");
-        w.Number(g.m_utilisation);
-        WriteBound(w, g);
-        w.Key("used");
-        w.BeginArray();
-        for (std::size_t u = 0; u < g.m_usedLength.size(); ++u) {
-            w.BeginArray();
-            w.Number(g.m_usedLength[u]);
-            w.Integer(g.m_usedBars[u]);
-            w.Number(g.m_usedPieceLength[u]);
-            w.EndArray();
-        }
-        w.EndArray();
-        w.Key("patterns");
-        w.BeginArray();
-        for (const WireCombine& p : g.m_patterns) {
-            w.BeginObject();
-            w.Key("barLength");
-            w.Number(p.m_barLength);
-            w.Key("barCount");
-            w.Integer(p.m_barCount);
-            w.Key("utilisation");
-            w.Number(p.m_utilisation);
-            w.Key("remnant");
-            w.Number(p.m_remnant);
-            w.Key("pieces");
-            w.BeginArray();
-            for (std::size_t t = 0; t < p.m_pieceLength.size(); ++t) {
-                w.BeginArray();
-                w.Number(p.m_pieceLength[t]);
-                w.Integer(p.m_pieceCount[t]);
-                w.EndArray();
-            }
-            w.EndArray();
-            w.Key("marks");
-            w.BeginArray();
-            for (const WireCombine_Mark& m : p.m_markRecords) {
-                w.BeginObject();
-                w.Key("barCount");
-                w.Integer(m.m_barCount);
-                w.Key("pieces");
-                w.BeginArray();
-                for (std::size_t t = 0; t < m.m_pieceLength.size(); ++t) {
-                    w.BeginArray();
-                    w.Number(m.m_pieceLength[t]);
-                    w.Integer(m.m_pieceCount[t]);
-                    w.String(m.m_pieceMark[t]);
-                    w.EndArray();
-                }
-                w.EndArray();
-                w.EndObject();
-            }
-            w.EndArray();
-            w.EndObject();
-        }
-        w.EndArray();
-        w.EndObject();
-    }
-    w.EndArray();
-    w.Key("leftover");
-    w.BeginArray();
-    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i) {
-        w.BeginArray();
-        w.Number(job.m_leftoverLength[i]);
-        w.Integer(job.m_leftoverQuantity[i]);
-        w.String(job.m_leftoverSpec[i]);
-        w.Integer(job.m_leftoverPriority[i]);
-        w.EndArray();
-    }
-    w.EndArray();
-    w.EndObject();
-    out << w.Text() << "\n";
+    Json plan;
+    plan["error"] = nullptr;
+    plan["totalLength"] = job.m_totalLength;
+    plan["totalBars"] = job.m_totalBars;
+    plan["utilisation"] = job.m_utilisation;
+    AddBound(plan, job);
+    Json groups = Json::array();
+    for (const WireOptimize& g : job.m_groups)
+        groups.push_back(GroupJson(g));
+    plan["groups"] = std::move(groups);
+    Json leftover = Json::array();
+    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i)
+        leftover.push_back(Json::array({job.m_leftoverLength[i], job.m_leftoverQuantity[i],
+                                        JsonString(job.m_leftoverSpec[i]), job.m_leftoverPriority[i]}));
+    plan["leftover"] = std::move(leftover);
+    out << JsonText(plan) << "\n";
 }
 
 void WriteErrorJson(const JobError& error, const std::u16string& message, std::ostream& out)
 {
-    JsonWriter w;
-    w.BeginObject();
-    w.Key("error");
-    w.BeginObject();
-    w.Key("code");
-    w.Integer(error.code);
-    w.Key("text");
-    w.String(error.text);
-    w.Key("value");
-    w.Number(error.value);
-    w.Key("message");
-    w.String(message);
-    w.EndObject();
-    w.EndObject();
-    out << w.Text() << "\n";
+    Json problem;
+    problem["code"] = error.code;
+    problem["text"] = JsonString(error.text);
+    problem["value"] = error.value;
+    problem["message"] = JsonString(message);
+    Json document;
+    document["error"] = std::move(problem);
+    out << JsonText(document) << "\n";
 }
 
 int ReportProblem(const PlanOptions& options, const JobError& error, const std::u16string& message,
