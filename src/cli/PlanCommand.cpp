@@ -68,100 +68,73 @@ public:
     std::vector<std::u16string> m_messages;
 };
 
-const char* const USAGE =
-    "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
-    "                       [--trim X] [--kerf X] [--kinds N] [--level N | --optimal] [--time-limit SECONDS]\n"
-    "                       [--json]\n"
-    "                       [--report txt|doc|xlsx|pdf --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
-    "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
-    "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
-    "  --example        plan the built-in example job instead of files\n"
-    "  --settings FILE  take both lists and the parameters from a settings file (QRMCfg.txt);\n"
-    "                   parameters given as options override those of the file\n"
-    "  --trim X         trim taken off every bar (default 0)\n"
-    "  --kerf X         kerf lost at every cut (default 10)\n"
-    "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
-    "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
-    "  --optimal        the exact optimiser (精确): the least stock, at most --time-limit seconds per\n"
-    "                   specification (default 10), keeping the best plan found when the time is up\n"
-    "  --time-limit S   end the run after S seconds as the interrupt button does (exit status 1)\n"
-    "  --json           print the plan as JSON\n"
-    "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook,\n"
-    "                   pdf: the cutting sheet, leftovers of at least --min X listed) to --out FILE\n"
-    "  --leftover KIND  write the leftover report to --out FILE, leftovers of at least --min X (default 100)\n";
+// Reads a number from an option's text: false unless the whole text is a
+// finite number in the C locale.
+bool ReadNumber(const std::string& text, double& number)
+{
+    char* end = nullptr;
+    number = ParseRealC(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(number);
+}
 
 bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, std::ostream& err)
 {
-    ArgumentReader reader("plan", args, err);
-    bool haveMinimum = false;
-    for (; !reader.Done(); reader.Next()) {
-        const std::string a = reader.Option();
-        bool ok = true;
-        if (reader.Parameter(options.parameters, ok)) {
-            if (!ok)
-                return false;
-        } else if (a == "--cut") {
-            if (!reader.Value(options.cutFile))
-                return false;
-        } else if (a == "--stock") {
-            if (!reader.Value(options.stockFile))
-                return false;
-        } else if (a == "--settings") {
-            if (!reader.Value(options.settingsFile))
-                return false;
-        } else if (a == "--out") {
-            if (!reader.Value(options.outFile))
-                return false;
-        } else if (a == "--report" || a == "--leftover") {
-            std::string& kind = a == "--report" ? options.reportKind : options.leftoverKind;
-            if (!reader.Value(kind))
-                return false;
-            const bool pdf = kind == "pdf" && a == "--report";
-            if (kind != "txt" && kind != "doc" && kind != "xlsx" && !pdf) {
-                reader.Error() << a << (a == "--report" ? " takes txt, doc, xlsx or pdf" : " takes txt, doc or xlsx")
-                               << ", not '" << kind << "'\n";
-                return false;
-            }
-            if (pdf && !g_cuttingSheetWriter) {
-                reader.Error() << "the pdf report is not available in this build (it needs Qt)\n";
-                return false;
-            }
-        } else if (a == "--min") {
-            std::string v;
-            if (!reader.Value(v))
-                return false;
-            char* end = nullptr;
-            options.minimumLeftover = ParseRealC(v.c_str(), &end);
-            if (v.empty() || *end != '\0' || !std::isfinite(options.minimumLeftover)) {
-                reader.Error() << "--min needs a number, not '" << v << "'\n";
-                return false;
-            }
-            haveMinimum = true;
-        } else if (a == "--time-limit") {
-            std::string v;
-            if (!reader.Value(v))
-                return false;
-            char* end = nullptr;
-            const double seconds = ParseRealC(v.c_str(), &end);
-            if (v.empty() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0) {
-                reader.Error() << "--time-limit needs a number of seconds above 0, not '" << v << "'\n";
-                return false;
-            }
+    CommandOptions reader("plan", "Plans a job and prints its cutting patterns, or writes a report of the plan.", err);
+    reader.AddText("--cut", options.cutFile, "FILE",
+                   "cut list as a text list file (specification, length, quantity, mark)");
+    reader.AddText("--stock", options.stockFile, "FILE",
+                   "stock list as a text list file (specification, length, quantity, 优先)");
+    reader.App().add_flag("--example", options.example, "plan the built-in example job instead of files");
+    reader.AddText("--settings", options.settingsFile, "FILE",
+                   "take both lists and the parameters from a settings file (QRMCfg.txt);\n"
+                   "parameters given as options override those of the file");
+    reader.AddParameters(options.parameters);
+    reader.App().add_flag("--optimal", options.optimal,
+                          "the exact optimiser (精确): the least stock, at most --time-limit seconds per\n"
+                          "specification (default 10), keeping the best plan found when the time is up");
+    reader.AddValue(
+        "--time-limit",
+        [&options](const std::string& text) -> std::string {
+            double seconds = 0;
+            if (!ReadNumber(text, seconds) || seconds <= 0)
+                return "--time-limit needs a number of seconds above 0, not '" + text + "'";
             options.timeLimit = seconds;
-        } else if (a == "--optimal") {
-            options.optimal = true;
-        } else if (a == "--example") {
-            options.example = true;
-        } else if (a == "--json") {
-            options.json = true;
-        } else if (a == "--help" || a == "-h") {
-            err << USAGE;
-            return false;
-        } else {
-            reader.Error() << "unknown option '" << a << "'\n" << USAGE;
-            return false;
-        }
-    }
+            return std::string();
+        },
+        "S", "end the run after S seconds as the interrupt button does (exit status 1)");
+    reader.App().add_flag("--json", options.json, "print the plan as JSON");
+    const auto kind = [](const char* name, std::string& kept, bool pdf) {
+        return [name, &kept, pdf](const std::string& text) -> std::string {
+            const bool isPdf = pdf && text == "pdf";
+            if (text != "txt" && text != "doc" && text != "xlsx" && !isPdf)
+                return std::string(name) + (pdf ? " takes txt, doc, xlsx or pdf" : " takes txt, doc or xlsx") +
+                       ", not '" + text + "'";
+            if (isPdf && !g_cuttingSheetWriter)
+                return "the pdf report is not available in this build (it needs Qt)";
+            kept = text;
+            return std::string();
+        };
+    };
+    reader.AddValue("--report", kind("--report", options.reportKind, true), "KIND",
+                    "write the plan report (txt: text, doc: rich-text document, xlsx: workbook,\n"
+                    "pdf: the cutting sheet, leftovers of at least --min X listed) to --out FILE");
+    reader.AddValue("--leftover", kind("--leftover", options.leftoverKind, false), "KIND",
+                    "write the leftover report (txt, doc or xlsx) to --out FILE, leftovers of at\n"
+                    "least --min X (default 100)");
+    bool haveMinimum = false;
+    reader.AddValue(
+        "--min",
+        [&options, &haveMinimum](const std::string& text) -> std::string {
+            if (!ReadNumber(text, options.minimumLeftover))
+                return "--min needs a number, not '" + text + "'";
+            haveMinimum = true;
+            return std::string();
+        },
+        "X", "the shortest leftover the leftover report or the cutting sheet lists");
+    reader.AddText("--out", options.outFile, "FILE", "the file the report is written to");
+    if (reader.Parse(args) != 0)
+        return false;
+
     const int sources = int(options.example) + int(!options.settingsFile.empty()) +
                         int(!options.cutFile.empty() || !options.stockFile.empty());
     if (sources > 1) {
