@@ -1,10 +1,12 @@
 // The options of the commands as a user meets them: the help made from their
-// definitions and the messages for what is wrong on the line.
+// definitions, the messages for what is wrong on the line, and the program's
+// own usage.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "cli/CommandLine.h"
 #include "cli/CommandRun.h"
 #include "cli/ListCommands.h"
 #include "cli/PlanCommand.h"
@@ -38,6 +40,8 @@ const std::vector<CommandCase>& Commands()
     };
     return commands;
 }
+
+CommandResult Line(const std::vector<std::string>& args) { return RunCommand(RunCommandLine, args); }
 
 }  // namespace
 
@@ -128,4 +132,47 @@ TEST(CommandOptions, MissingWordsAndOptionsAreSaidInTheCommandsWords)
     const CommandResult show = RunCommand(RunShowSettingsCommand, {});
     EXPECT_EQ(show.status, 2);
     EXPECT_EQ(show.err.rfind("Prints the lists", 0), 0u) << show.err;
+}
+
+TEST(CommandLine, UsageListsEveryCommand)
+{
+    for (const char* asked : {"--help", "-h", "help"}) {
+        const CommandResult r = Line({asked});
+        EXPECT_EQ(r.status, 0) << asked;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out.rfind("Trevak线材下料优化 - command line\nUsage: trevak-cli ", 0), 0u) << r.out;
+        for (const CommandCase& command : Commands())
+            EXPECT_NE(r.out.find(std::string("\n  ") + command.name + " "), std::string::npos) << command.name;
+        EXPECT_NE(r.out.find("trevak-cli COMMAND --help"), std::string::npos);
+    }
+    const CommandResult none = Line({});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, Line({"--help"}).out);
+    for (const char* unknown : {"frob", "--frob", "Plan"}) {
+        const CommandResult r = Line({unknown, "--example"});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "trevak-cli: unknown command '" + std::string(unknown) + "'\n" + none.err);
+    }
+}
+
+TEST(CommandLine, TheFirstWordChoosesTheCommandTheRestIsItsOwn)
+{
+    TempFolder folder;
+    const std::string cut = ListFile(folder, "cut.txt", "A 3000 2 订单1\n");
+    for (const CommandCase& command : Commands()) {
+        std::vector<std::string> args = {command.name, "--help"};
+        const CommandResult viaLine = Line(args);
+        args.erase(args.begin());
+        const CommandResult direct = RunCommand(command.run, args);
+        EXPECT_EQ(viaLine.status, direct.status) << command.name;
+        EXPECT_EQ(viaLine.err, direct.err) << command.name;
+    }
+    const CommandResult imported = Line({"import", "cut", cut, "--json"});
+    EXPECT_EQ(imported.status, 0);
+    EXPECT_EQ(imported.out, RunCommand(RunImportCommand, {"cut", cut, "--json"}).out);
+    EXPECT_EQ(imported.out, "{\"rows\": [[\"A\", 3000, 2, \"订单1\"]], \"badLines\": 0, \"report\": \"\"}\n");
+    // A word after the command that names another command is the command's.
+    EXPECT_EQ(Line({"import", "plan", cut}).err.rfind("trevak-cli import: needs cut or stock and a file\n", 0), 0u);
 }
