@@ -1,6 +1,8 @@
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -21,31 +23,48 @@ struct ParameterOptions {
     std::optional<int32_t> level;
 };
 
-// Walks an argument list: the option at `i` and its value.
-class ArgumentReader {
+// The options of one command, defined and read with CLI11; the command's
+// help ("trevak-cli COMMAND --help") is made from the definitions. Values are
+// checked as they are read, in the order given, by the functions the
+// command attaches; a value that does not fit ends the reading with the
+// message the function gives.
+class CommandOptions {
 public:
-    ArgumentReader(const char* command, const std::vector<std::string>& args, std::ostream& err)
-        : m_command(command), m_args(args), m_err(err)
-    {
-    }
+    // `command` is the word after trevak-cli; `description` opens the help.
+    CommandOptions(const char* command, const std::string& description, std::ostream& err);
 
-    bool Done() const { return m_i >= m_args.size(); }
-    const std::string& Option() const { return m_args[m_i]; }
-    void Next() { ++m_i; }
+    CLI::App& App() { return m_app; }
 
-    // The value after the current option; false (with a message) when missing.
-    bool Value(std::string& value);
-    // Reads --trim, --kerf, --kinds and --level; false when the current option
-    // is none of them. `ok` turns false on a bad value (message written).
-    bool Parameter(ParameterOptions& parameters, bool& ok);
-    // Writes "trevak-cli COMMAND: text".
+    // An option that takes the text after it as it stands.
+    CLI::Option* AddText(const std::string& name, std::string& value, const std::string& valueName,
+                         const std::string& help);
+    // An option whose value `read` checks and keeps; it returns the message
+    // for a value it refuses, or an empty text.
+    CLI::Option* AddValue(const std::string& name, std::function<std::string(const std::string&)> read,
+                          const std::string& valueName, const std::string& help);
+    // --trim, --kerf, --kinds and --level.
+    void AddParameters(ParameterOptions& parameters);
+    // A word without a dash at its place on the line, which the command
+    // needs. (Options the command needs are marked required() too; for both
+    // the command checks that they are there and says what it needs.)
+    CLI::Option* AddWord(const std::string& name, std::string& value, const std::string& help);
+
+    // Reads the arguments. Returns 0 when the command goes on, else the exit
+    // status 2 with what is to be said written: the help when asked for, a
+    // missing or refused value, an unknown option (with the help). Words that
+    // no word of the command takes are left in Extra(); a command without
+    // words calls them unknown options.
+    int Parse(const std::vector<std::string>& args);
+    std::vector<std::string> Extra() const { return m_app.remaining(); }
+
+    std::string Help() const { return m_app.help(); }
+    // Writes "trevak-cli COMMAND: ".
     std::ostream& Error();
 
 private:
-    const char* m_command;
-    const std::vector<std::string>& m_args;
+    CLI::App m_app;
+    std::string m_command;
     std::ostream& m_err;
-    std::size_t m_i = 0;
 };
 
 // Reads a text list file into the lists with the import rules (no replace

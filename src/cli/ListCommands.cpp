@@ -1,26 +1,15 @@
 #include "cli/ListCommands.h"
 
-
 #include "base/ReportFile.h"
 #include "cli/CliCommon.h"
-#include "cli/JsonWriter.h"
+#include "cli/JsonText.h"
 #include "exchange/ExampleFiles.h"
 #include "exchange/SpreadsheetListFile.h"
 #include "exchange/TextListFile.h"
 
 namespace {
 
-const char* const IMPORT_USAGE =
-    "usage: trevak-cli import cut|stock FILE [--json]\n"
-    "  Reads a list file (text, .xls or .xlsx) and prints its rows; bad lines are reported on stderr.\n";
-
-const char* const EXPORT_USAGE =
-    "usage: trevak-cli export cut|stock --from FILE --out FILE\n"
-    "  Reads a list file and writes it again: a spreadsheet when the out name contains .xls, else text.\n";
-
-const char* const EXAMPLE_USAGE =
-    "usage: trevak-cli example cut|stock [--txt FILE] [--xlsx FILE]\n"
-    "  Writes the example list as a text file and/or a workbook.\n";
+const char* const KIND_HELP = "cut or stock: the list the file holds";
 
 bool ParseKind(const std::string& word, ListKind& kind)
 {
@@ -101,63 +90,45 @@ void PrintRows(const InputLists& lists, ListKind kind, std::ostream& out)
 
 void PrintJson(const InputLists& lists, ListKind kind, const ListFileReport& report, std::ostream& out)
 {
-    JsonWriter w;
-    w.BeginObject();
-    w.Key("rows");
-    w.BeginArray();
+    Json rows = Json::array();
     for (std::size_t i = 0; i < RowCount(lists, kind); ++i) {
-        w.BeginArray();
-        if (kind == LIST_CUT) {
-            w.String(lists.m_cutSpec[i]);
-            w.Number(lists.m_cutLength[i]);
-            w.Integer(lists.m_cutQuantity[i]);
-            w.String(lists.m_cutMark[i]);
-        } else {
-            w.String(lists.m_stockSpec[i]);
-            w.Number(lists.m_stockLength[i]);
-            w.Integer(lists.m_stockQuantity[i]);
-            w.Integer(lists.m_stockPriority[i]);
-        }
-        w.EndArray();
+        if (kind == LIST_CUT)
+            rows.push_back(Json::array({JsonString(lists.m_cutSpec[i]), lists.m_cutLength[i], lists.m_cutQuantity[i],
+                                        JsonString(lists.m_cutMark[i])}));
+        else
+            rows.push_back(Json::array({JsonString(lists.m_stockSpec[i]), lists.m_stockLength[i],
+                                        lists.m_stockQuantity[i], lists.m_stockPriority[i]}));
     }
-    w.EndArray();
-    w.Key("badLines");
-    w.Integer(report.m_badLines);
-    w.Key("report");
-    w.String(report.m_text);
-    w.EndObject();
-    out << w.Text() << "\n";
+    Json document;
+    document["rows"] = std::move(rows);
+    document["badLines"] = report.m_badLines;
+    document["report"] = JsonString(report.m_text);
+    out << JsonText(document) << "\n";
 }
 
 }  // namespace
 
 int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    ArgumentReader reader("import", args, err);
-    std::vector<std::string> words;
+    CommandOptions reader("import",
+                          "Reads a list file (text, .xls or .xlsx) and prints its rows; bad lines are reported on "
+                          "stderr.",
+                          err);
+    std::string kindWord, path;
     bool json = false;
-    for (; !reader.Done(); reader.Next()) {
-        const std::string& a = reader.Option();
-        if (a == "--json") {
-            json = true;
-        } else if (a == "--help" || a == "-h") {
-            err << IMPORT_USAGE;
-            return 2;
-        } else if (a.size() > 1 && a[0] == '-') {
-            reader.Error() << "unknown option '" << a << "'\n" << IMPORT_USAGE;
-            return 2;
-        } else {
-            words.push_back(a);
-        }
-    }
+    reader.AddWord("KIND", kindWord, KIND_HELP);
+    const CLI::Option* file = reader.AddWord("FILE", path, "the list file");
+    reader.App().add_flag("--json", json, "print the rows, the count of bad lines and their report as JSON");
+    if (reader.Parse(args) != 0)
+        return 2;
     ListKind kind = LIST_CUT;
-    if (words.size() != 2 || !ParseKind(words[0], kind)) {
-        reader.Error() << "needs cut or stock and a file\n" << IMPORT_USAGE;
+    if (file->count() == 0 || !reader.Extra().empty() || !ParseKind(kindWord, kind)) {
+        reader.Error() << "needs cut or stock and a file\n" << reader.Help();
         return 2;
     }
     InputLists lists;
     ListFileReport report;
-    const int status = ReadAnyListFile("import", words[1], kind, lists, report, err);
+    const int status = ReadAnyListFile("import", path, kind, lists, report, err);
     if (status == 2)
         return status;
     // A list read only in part is shown too, and the exit status says so.
@@ -170,30 +141,20 @@ int RunImportCommand(const std::vector<std::string>& args, std::ostream& out, st
 
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    ArgumentReader reader("export", args, err);
-    std::vector<std::string> words;
-    std::string from, to;
-    for (; !reader.Done(); reader.Next()) {
-        const std::string& a = reader.Option();
-        if (a == "--from") {
-            if (!reader.Value(from))
-                return 2;
-        } else if (a == "--out") {
-            if (!reader.Value(to))
-                return 2;
-        } else if (a == "--help" || a == "-h") {
-            err << EXPORT_USAGE;
-            return 2;
-        } else if (a.size() > 1 && a[0] == '-') {
-            reader.Error() << "unknown option '" << a << "'\n" << EXPORT_USAGE;
-            return 2;
-        } else {
-            words.push_back(a);
-        }
-    }
+    CommandOptions reader("export",
+                          "Reads a list file and writes it again: a spreadsheet when the out name contains .xls, else "
+                          "text.",
+                          err);
+    std::string kindWord, from, to;
+    reader.AddWord("KIND", kindWord, KIND_HELP);
+    reader.AddText("--from", from, "FILE", "the list file to read (text, .xls or .xlsx)")->required();
+    reader.AddText("--out", to, "FILE", "the file to write: a workbook for a name with .xls, else a text list file")
+        ->required();
+    if (reader.Parse(args) != 0)
+        return 2;
     ListKind kind = LIST_CUT;
-    if (words.size() != 1 || !ParseKind(words[0], kind) || from.empty() || to.empty()) {
-        reader.Error() << "needs cut or stock, --from FILE and --out FILE\n" << EXPORT_USAGE;
+    if (!reader.Extra().empty() || !ParseKind(kindWord, kind) || from.empty() || to.empty()) {
+        reader.Error() << "needs cut or stock, --from FILE and --out FILE\n" << reader.Help();
         return 2;
     }
     InputLists lists;
@@ -216,30 +177,16 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& out, st
 
 int RunExampleCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    ArgumentReader reader("example", args, err);
-    std::vector<std::string> words;
-    std::string txt, xlsx;
-    for (; !reader.Done(); reader.Next()) {
-        const std::string& a = reader.Option();
-        if (a == "--txt") {
-            if (!reader.Value(txt))
-                return 2;
-        } else if (a == "--xlsx") {
-            if (!reader.Value(xlsx))
-                return 2;
-        } else if (a == "--help" || a == "-h") {
-            err << EXAMPLE_USAGE;
-            return 2;
-        } else if (a.size() > 1 && a[0] == '-') {
-            reader.Error() << "unknown option '" << a << "'\n" << EXAMPLE_USAGE;
-            return 2;
-        } else {
-            words.push_back(a);
-        }
-    }
+    CommandOptions reader("example", "Writes the example list as a text file and/or a workbook.", err);
+    std::string kindWord, txt, xlsx;
+    reader.AddWord("KIND", kindWord, KIND_HELP);
+    reader.AddText("--txt", txt, "FILE", "write the example as a text list file");
+    reader.AddText("--xlsx", xlsx, "FILE", "write the example as a workbook");
+    if (reader.Parse(args) != 0)
+        return 2;
     ListKind kind = LIST_CUT;
-    if (words.size() != 1 || !ParseKind(words[0], kind) || (txt.empty() && xlsx.empty())) {
-        reader.Error() << "needs cut or stock and --txt FILE or --xlsx FILE\n" << EXAMPLE_USAGE;
+    if (!reader.Extra().empty() || !ParseKind(kindWord, kind) || (txt.empty() && xlsx.empty())) {
+        reader.Error() << "needs cut or stock and --txt FILE or --xlsx FILE\n" << reader.Help();
         return 2;
     }
     if (!txt.empty()) {

@@ -9,7 +9,7 @@
 #include "base/FormatLength.h"
 #include "base/Messages.h"
 #include "cli/CliCommon.h"
-#include "cli/JsonWriter.h"
+#include "cli/JsonText.h"
 #include "engine/ResultText.h"
 #include "engine/Run.h"
 #include "exchange/ExampleLists.h"
@@ -68,100 +68,73 @@ public:
     std::vector<std::u16string> m_messages;
 };
 
-const char* const USAGE =
-    "usage: trevak-cli plan [--cut FILE] [--stock FILE] [--example] [--settings FILE]\n"
-    "                       [--trim X] [--kerf X] [--kinds N] [--level N | --optimal] [--time-limit SECONDS]\n"
-    "                       [--json]\n"
-    "                       [--report txt|doc|xlsx|pdf --out FILE] [--leftover txt|doc|xlsx [--min X] --out FILE]\n"
-    "  --cut FILE       cut list as a text list file (specification, length, quantity, mark)\n"
-    "  --stock FILE     stock list as a text list file (specification, length, quantity, 优先)\n"
-    "  --example        plan the built-in example job instead of files\n"
-    "  --settings FILE  take both lists and the parameters from a settings file (QRMCfg.txt);\n"
-    "                   parameters given as options override those of the file\n"
-    "  --trim X         trim taken off every bar (default 0)\n"
-    "  --kerf X         kerf lost at every cut (default 10)\n"
-    "  --kinds N        most distinct piece lengths per pattern, 0 = any (0 to 5, default 0)\n"
-    "  --level N        speed level, 0 = best to 5 = fastest (default 1)\n"
-    "  --optimal        the exact optimiser (精确): the least stock, at most --time-limit seconds per\n"
-    "                   specification (default 10), keeping the best plan found when the time is up\n"
-    "  --time-limit S   end the run after S seconds as the interrupt button does (exit status 1)\n"
-    "  --json           print the plan as JSON\n"
-    "  --report KIND    write the plan report (txt: text, doc: rich-text document, xlsx: workbook,\n"
-    "                   pdf: the cutting sheet, leftovers of at least --min X listed) to --out FILE\n"
-    "  --leftover KIND  write the leftover report to --out FILE, leftovers of at least --min X (default 100)\n";
+// Reads a number from an option's text: false unless the whole text is a
+// finite number in the C locale.
+bool ReadNumber(const std::string& text, double& number)
+{
+    char* end = nullptr;
+    number = ParseRealC(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(number);
+}
 
 bool ParseOptions(const std::vector<std::string>& args, PlanOptions& options, std::ostream& err)
 {
-    ArgumentReader reader("plan", args, err);
-    bool haveMinimum = false;
-    for (; !reader.Done(); reader.Next()) {
-        const std::string a = reader.Option();
-        bool ok = true;
-        if (reader.Parameter(options.parameters, ok)) {
-            if (!ok)
-                return false;
-        } else if (a == "--cut") {
-            if (!reader.Value(options.cutFile))
-                return false;
-        } else if (a == "--stock") {
-            if (!reader.Value(options.stockFile))
-                return false;
-        } else if (a == "--settings") {
-            if (!reader.Value(options.settingsFile))
-                return false;
-        } else if (a == "--out") {
-            if (!reader.Value(options.outFile))
-                return false;
-        } else if (a == "--report" || a == "--leftover") {
-            std::string& kind = a == "--report" ? options.reportKind : options.leftoverKind;
-            if (!reader.Value(kind))
-                return false;
-            const bool pdf = kind == "pdf" && a == "--report";
-            if (kind != "txt" && kind != "doc" && kind != "xlsx" && !pdf) {
-                reader.Error() << a << (a == "--report" ? " takes txt, doc, xlsx or pdf" : " takes txt, doc or xlsx")
-                               << ", not '" << kind << "'\n";
-                return false;
-            }
-            if (pdf && !g_cuttingSheetWriter) {
-                reader.Error() << "the pdf report is not available in this build (it needs Qt)\n";
-                return false;
-            }
-        } else if (a == "--min") {
-            std::string v;
-            if (!reader.Value(v))
-                return false;
-            char* end = nullptr;
-            options.minimumLeftover = ParseRealC(v.c_str(), &end);
-            if (v.empty() || *end != '\0' || !std::isfinite(options.minimumLeftover)) {
-                reader.Error() << "--min needs a number, not '" << v << "'\n";
-                return false;
-            }
-            haveMinimum = true;
-        } else if (a == "--time-limit") {
-            std::string v;
-            if (!reader.Value(v))
-                return false;
-            char* end = nullptr;
-            const double seconds = ParseRealC(v.c_str(), &end);
-            if (v.empty() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0) {
-                reader.Error() << "--time-limit needs a number of seconds above 0, not '" << v << "'\n";
-                return false;
-            }
+    CommandOptions reader("plan", "Plans a job and prints its cutting patterns, or writes a report of the plan.", err);
+    reader.AddText("--cut", options.cutFile, "FILE",
+                   "cut list as a text list file (specification, length, quantity, mark)");
+    reader.AddText("--stock", options.stockFile, "FILE",
+                   "stock list as a text list file (specification, length, quantity, 优先)");
+    reader.App().add_flag("--example", options.example, "plan the built-in example job instead of files");
+    reader.AddText("--settings", options.settingsFile, "FILE",
+                   "take both lists and the parameters from a settings file (QRMCfg.txt);\n"
+                   "parameters given as options override those of the file");
+    reader.AddParameters(options.parameters);
+    reader.App().add_flag("--optimal", options.optimal,
+                          "the exact optimiser (精确): the least stock, at most --time-limit seconds per\n"
+                          "specification (default 10), keeping the best plan found when the time is up");
+    reader.AddValue(
+        "--time-limit",
+        [&options](const std::string& text) -> std::string {
+            double seconds = 0;
+            if (!ReadNumber(text, seconds) || seconds <= 0)
+                return "--time-limit needs a number of seconds above 0, not '" + text + "'";
             options.timeLimit = seconds;
-        } else if (a == "--optimal") {
-            options.optimal = true;
-        } else if (a == "--example") {
-            options.example = true;
-        } else if (a == "--json") {
-            options.json = true;
-        } else if (a == "--help" || a == "-h") {
-            err << USAGE;
-            return false;
-        } else {
-            reader.Error() << "unknown option '" << a << "'\n" << USAGE;
-            return false;
-        }
-    }
+            return std::string();
+        },
+        "S", "end the run after S seconds as the interrupt button does (exit status 1)");
+    reader.App().add_flag("--json", options.json, "print the plan as JSON");
+    const auto kind = [](const char* name, std::string& kept, bool pdf) {
+        return [name, &kept, pdf](const std::string& text) -> std::string {
+            const bool isPdf = pdf && text == "pdf";
+            if (text != "txt" && text != "doc" && text != "xlsx" && !isPdf)
+                return std::string(name) + (pdf ? " takes txt, doc, xlsx or pdf" : " takes txt, doc or xlsx") +
+                       ", not '" + text + "'";
+            if (isPdf && !g_cuttingSheetWriter)
+                return "the pdf report is not available in this build (it needs Qt)";
+            kept = text;
+            return std::string();
+        };
+    };
+    reader.AddValue("--report", kind("--report", options.reportKind, true), "KIND",
+                    "write the plan report (txt: text, doc: rich-text document, xlsx: workbook,\n"
+                    "pdf: the cutting sheet, leftovers of at least --min X listed) to --out FILE");
+    reader.AddValue("--leftover", kind("--leftover", options.leftoverKind, false), "KIND",
+                    "write the leftover report (txt, doc or xlsx) to --out FILE, leftovers of at\n"
+                    "least --min X (default 100)");
+    bool haveMinimum = false;
+    reader.AddValue(
+        "--min",
+        [&options, &haveMinimum](const std::string& text) -> std::string {
+            if (!ReadNumber(text, options.minimumLeftover))
+                return "--min needs a number, not '" + text + "'";
+            haveMinimum = true;
+            return std::string();
+        },
+        "X", "the shortest leftover the leftover report or the cutting sheet lists");
+    reader.AddText("--out", options.outFile, "FILE", "the file the report is written to");
+    if (reader.Parse(args) != 0)
+        return false;
+
     const int sources = int(options.example) + int(!options.settingsFile.empty()) +
                         int(!options.cutFile.empty() || !options.stockFile.empty());
     if (sources > 1) {
@@ -243,135 +216,88 @@ void PrintTable(const WireOptimize_Whole& job, std::ostream& out)
 // The bound of a group or of the job: "lowerBound" (null when unknown),
 // "lowerBoundBars" where there is one stock length, and "optimal".
 template <typename Planned>
-void WriteBound(JsonWriter& w, const Planned& planned)
+void AddBound(Json& object, const Planned& planned)
 {
-    w.Key("lowerBound");
-    if (planned.m_lowerBound > 0)
-        w.Number(planned.m_lowerBound);
-    else
-        w.Null();
-    if (planned.m_lowerBoundBars >= 0) {
-        w.Key("lowerBoundBars");
-        w.Integer(planned.m_lowerBoundBars);
+    object["lowerBound"] = planned.m_lowerBound > 0 ? Json(planned.m_lowerBound) : Json(nullptr);
+    if (planned.m_lowerBoundBars >= 0)
+        object["lowerBoundBars"] = planned.m_lowerBoundBars;
+    object["optimal"] = planned.m_optimal;
+}
+
+Json PatternJson(const WireCombine& p)
+{
+    Json pieces = Json::array();
+    for (std::size_t t = 0; t < p.m_pieceLength.size(); ++t)
+        pieces.push_back(Json::array({p.m_pieceLength[t], p.m_pieceCount[t]}));
+    Json marks = Json::array();
+    for (const WireCombine_Mark& m : p.m_markRecords) {
+        Json markPieces = Json::array();
+        for (std::size_t t = 0; t < m.m_pieceLength.size(); ++t)
+            markPieces.push_back(Json::array({m.m_pieceLength[t], m.m_pieceCount[t], JsonString(m.m_pieceMark[t])}));
+        Json mark;
+        mark["barCount"] = m.m_barCount;
+        mark["pieces"] = std::move(markPieces);
+        marks.push_back(std::move(mark));
     }
-    w.Key("optimal");
-    w.Bool(planned.m_optimal);
+    Json pattern;
+    pattern["barLength"] = p.m_barLength;
+    pattern["barCount"] = p.m_barCount;
+    pattern["utilisation"] = p.m_utilisation;
+    pattern["remnant"] = p.m_remnant;
+    pattern["pieces"] = std::move(pieces);
+    pattern["marks"] = std::move(marks);
+    return pattern;
+}
+
+Json GroupJson(const WireOptimize& g)
+{
+    Json group;
+    group["spec"] = JsonString(g.m_spec);
+    group["totalLength"] = g.m_totalLength;
+    group["totalBars"] = g.m_totalBars;
+    group["utilisation"] = g.m_utilisation;
+    AddBound(group, g);
+    Json used = Json::array();
+    for (std::size_t u = 0; u < g.m_usedLength.size(); ++u)
+        used.push_back(Json::array({g.m_usedLength[u], g.m_usedBars[u], g.m_usedPieceLength[u]}));
+    group["used"] = std::move(used);
+    Json patterns = Json::array();
+    for (const WireCombine& p : g.m_patterns)
+        patterns.push_back(PatternJson(p));
+    group["patterns"] = std::move(patterns);
+    return group;
 }
 
 void WritePlanJson(const WireOptimize_Whole& job, std::ostream& out)
 {
-    JsonWriter w;
-    w.BeginObject();
-    w.Key("error");
-    w.Null();
-    w.Key("totalLength");
-    w.Number(job.m_totalLength);
-    w.Key("totalBars");
-    w.Integer(job.m_totalBars);
-    w.Key("utilisation");
-    w.Number(job.m_utilisation);
-    WriteBound(w, job);
-    w.Key("groups");
-    w.BeginArray();
-    for (const WireOptimize& g : job.m_groups) {
-        w.BeginObject();
-        w.Key("spec");
-        w.String(g.m_spec);
-        w.Key("totalLength");
-        w.Number(g.m_totalLength);
-        w.Key("totalBars");
-        w.Integer(g.m_totalBars);
-        w.Key("utilisation");
-        w.Number(g.m_utilisation);
-        WriteBound(w, g);
-        w.Key("used");
-        w.BeginArray();
-        for (std::size_t u = 0; u < g.m_usedLength.size(); ++u) {
-            w.BeginArray();
-            w.Number(g.m_usedLength[u]);
-            w.Integer(g.m_usedBars[u]);
-            w.Number(g.m_usedPieceLength[u]);
-            w.EndArray();
-        }
-        w.EndArray();
-        w.Key("patterns");
-        w.BeginArray();
-        for (const WireCombine& p : g.m_patterns) {
-            w.BeginObject();
-            w.Key("barLength");
-            w.Number(p.m_barLength);
-            w.Key("barCount");
-            w.Integer(p.m_barCount);
-            w.Key("utilisation");
-            w.Number(p.m_utilisation);
-            w.Key("remnant");
-            w.Number(p.m_remnant);
-            w.Key("pieces");
-            w.BeginArray();
-            for (std::size_t t = 0; t < p.m_pieceLength.size(); ++t) {
-                w.BeginArray();
-                w.Number(p.m_pieceLength[t]);
-                w.Integer(p.m_pieceCount[t]);
-                w.EndArray();
-            }
-            w.EndArray();
-            w.Key("marks");
-            w.BeginArray();
-            for (const WireCombine_Mark& m : p.m_markRecords) {
-                w.BeginObject();
-                w.Key("barCount");
-                w.Integer(m.m_barCount);
-                w.Key("pieces");
-                w.BeginArray();
-                for (std::size_t t = 0; t < m.m_pieceLength.size(); ++t) {
-                    w.BeginArray();
-                    w.Number(m.m_pieceLength[t]);
-                    w.Integer(m.m_pieceCount[t]);
-                    w.String(m.m_pieceMark[t]);
-                    w.EndArray();
-                }
-                w.EndArray();
-                w.EndObject();
-            }
-            w.EndArray();
-            w.EndObject();
-        }
-        w.EndArray();
-        w.EndObject();
-    }
-    w.EndArray();
-    w.Key("leftover");
-    w.BeginArray();
-    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i) {
-        w.BeginArray();
-        w.Number(job.m_leftoverLength[i]);
-        w.Integer(job.m_leftoverQuantity[i]);
-        w.String(job.m_leftoverSpec[i]);
-        w.Integer(job.m_leftoverPriority[i]);
-        w.EndArray();
-    }
-    w.EndArray();
-    w.EndObject();
-    out << w.Text() << "\n";
+    Json plan;
+    plan["error"] = nullptr;
+    plan["totalLength"] = job.m_totalLength;
+    plan["totalBars"] = job.m_totalBars;
+    plan["utilisation"] = job.m_utilisation;
+    AddBound(plan, job);
+    Json groups = Json::array();
+    for (const WireOptimize& g : job.m_groups)
+        groups.push_back(GroupJson(g));
+    plan["groups"] = std::move(groups);
+    Json leftover = Json::array();
+    for (std::size_t i = 0; i < job.m_leftoverLength.size(); ++i)
+        leftover.push_back(Json::array({job.m_leftoverLength[i], job.m_leftoverQuantity[i],
+                                        JsonString(job.m_leftoverSpec[i]), job.m_leftoverPriority[i]}));
+    plan["leftover"] = std::move(leftover);
+    out << JsonText(plan) << "\n";
 }
 
 void WriteErrorJson(const JobError& error, const std::u16string& message, std::ostream& out)
 {
-    JsonWriter w;
-    w.BeginObject();
-    w.Key("error");
-    w.BeginObject();
-    w.Key("code");
-    w.Integer(error.code);
-    w.Key("text");
-    w.String(error.text);
-    w.Key("value");
-    w.Number(error.value);
-    w.Key("message");
-    w.String(message);
-    w.EndObject();
-    w.EndObject();
-    out << w.Text() << "\n";
+    Json problem;
+    problem["code"] = error.code;
+    problem["text"] = JsonString(error.text);
+    problem["value"] = error.value;
+    problem["message"] = JsonString(message);
+    Json document;
+    document["error"] = std::move(problem);
+    out << JsonText(document) << "\n";
 }
 
 int ReportProblem(const PlanOptions& options, const JobError& error, const std::u16string& message,

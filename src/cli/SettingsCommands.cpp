@@ -6,13 +6,6 @@
 
 namespace {
 
-const char* const SAVE_USAGE =
-    "usage: trevak-cli save-settings --cut FILE --stock FILE [--trim X] [--kerf X] [--kinds N] [--level N]\n"
-    "                                --out QRMCfg.txt\n"
-    "  Writes both lists (text list files) and the parameters as the program's settings file.\n";
-
-const char* const SHOW_USAGE = "usage: trevak-cli show-settings FILE\n";
-
 // The captions of the length-kinds choices, as the window's combo box shows them.
 const char* KindsCaption(int32_t kinds)
 {
@@ -24,34 +17,19 @@ const char* KindsCaption(int32_t kinds)
 
 int RunSaveSettingsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    ArgumentReader reader("save-settings", args, err);
+    CommandOptions reader("save-settings",
+                          "Writes both lists (text list files) and the parameters as the program's settings file.",
+                          err);
     std::string cutFile, stockFile, outFile;
     ParameterOptions parameters;
-    for (; !reader.Done(); reader.Next()) {
-        const std::string a = reader.Option();
-        bool ok = true;
-        if (reader.Parameter(parameters, ok)) {
-            if (!ok)
-                return 2;
-        } else if (a == "--cut") {
-            if (!reader.Value(cutFile))
-                return 2;
-        } else if (a == "--stock") {
-            if (!reader.Value(stockFile))
-                return 2;
-        } else if (a == "--out") {
-            if (!reader.Value(outFile))
-                return 2;
-        } else if (a == "--help" || a == "-h") {
-            err << SAVE_USAGE;
-            return 2;
-        } else {
-            reader.Error() << "unknown option '" << a << "'\n" << SAVE_USAGE;
-            return 2;
-        }
-    }
+    reader.AddText("--cut", cutFile, "FILE", "cut list as a text list file");
+    reader.AddText("--stock", stockFile, "FILE", "stock list as a text list file");
+    reader.AddParameters(parameters);
+    reader.AddText("--out", outFile, "FILE", "the settings file to write (QRMCfg.txt)")->required();
+    if (reader.Parse(args) != 0)
+        return 2;
     if (outFile.empty()) {
-        reader.Error() << "needs --out FILE\n" << SAVE_USAGE;
+        reader.Error() << "needs --out FILE\n" << reader.Help();
         return 2;
     }
     InputLists lists;
@@ -78,13 +56,18 @@ int RunSaveSettingsCommand(const std::vector<std::string>& args, std::ostream& o
 
 int RunShowSettingsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 1 || args[0] == "--help" || args[0] == "-h") {
-        err << SHOW_USAGE;
+    CommandOptions reader("show-settings", "Prints the lists and the parameters of a settings file.", err);
+    std::string path;
+    const CLI::Option* file = reader.AddWord("FILE", path, "the settings file (QRMCfg.txt)");
+    if (reader.Parse(args) != 0)
+        return 2;
+    if (file->count() == 0 || !reader.Extra().empty()) {
+        err << reader.Help();
         return 2;
     }
     InputLists lists;
     SettingsRecord record;
-    if (const int status = LoadSettingsFile("show-settings", args[0], lists, record, err))
+    if (const int status = LoadSettingsFile("show-settings", path, lists, record, err))
         return status;
     out << "下料 " << lists.CutRowCount() << " 行  (规格  长度  数量  标记)\n";
     for (std::size_t i = 0; i < lists.CutRowCount(); ++i)
