@@ -432,7 +432,7 @@ double Percentile(std::vector<double> values, double share)
 // The exact optimiser on the instances of each set against level 1: bars
 // against the bound, and its time.
 void RunOptimalInstances(const fs::path& root, const std::vector<std::string>& sets, double seconds, double limit,
-                         bool boundsOnly)
+                         bool boundsOnly, const std::string& match)
 {
     std::vector<double> allTimes;
     int64_t allCount = 0, allAtBound = 0, allOver = 0, allWorse = 0, allMaxOver = 0, allFailed = 0;
@@ -442,7 +442,8 @@ void RunOptimalInstances(const fs::path& root, const std::vector<std::string>& s
         if (!fs::exists(folder))
             continue;
         for (const auto& entry : fs::recursive_directory_iterator(folder))
-            if (entry.is_regular_file() && entry.path().extension() == ".txt")
+            if (entry.is_regular_file() && entry.path().extension() == ".txt" &&
+                (match.empty() || entry.path().filename().string().find(match) != std::string::npos))
                 files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         if (boundsOnly) {
@@ -634,7 +635,7 @@ int main(int argc, char** argv)
             TimeBounds(jobs, "the generated mixed job of 10,000 pieces");
         }
         if (instances && !root.empty())
-            RunOptimalInstances(root, sets, seconds, limit, !optimal);
+            RunOptimalInstances(root, sets, seconds, limit, !optimal, match);
         return 0;
     }
     if (generated)

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <set>
+#include <unordered_set>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,11 +56,23 @@ double LagrangianBound(const CuttingProblem& problem, const std::vector<double>&
 
 // Steps of the grid program that bounds the pricing.
 constexpr int64_t GRID_CELLS = 16384;
+// Steps of the grid when it is to be exact on the lengths' own step.
+constexpr int64_t EXACT_GRID_CELLS = 1 << 20;
 
 struct ColumnKey {
     std::size_t stock;
     std::vector<int64_t> counts;
-    bool operator<(const ColumnKey& o) const { return stock != o.stock ? stock < o.stock : counts < o.counts; }
+    bool operator==(const ColumnKey& o) const { return stock == o.stock && counts == o.counts; }
+};
+
+struct ColumnKeyHash {
+    std::size_t operator()(const ColumnKey& key) const
+    {
+        uint64_t h = 1469598103934665603ull ^ key.stock;
+        for (int64_t c : key.counts)
+            h = (h ^ uint64_t(c)) * 1099511628211ull;
+        return std::size_t(h);
+    }
 };
 
 }  // namespace
@@ -186,26 +198,70 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
     }
     const int standIns = int(n);
 
-    std::set<ColumnKey> known;
+    // Without a length-kinds limit a piece's place in a pattern can always
+    // take a shorter piece instead: the next shorter length may be covered
+    // by a piece of the next longer one at no cost. In the dual program this
+    // keeps a shorter piece's price at most a longer one's, which spares
+    // many rounds; it is lifted for the last rounds, so the program ends at
+    // its own optimum.
+    int exchanges = 0;
+    if (problem.maxKinds == 0) {
+        std::vector<std::size_t> order(n);
+        std::iota(order.begin(), order.end(), std::size_t(0));
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return problem.pieceLength[a] > problem.pieceLength[b];
+        });
+        for (std::size_t k = 0; k + 1 < n; ++k) {
+            const int rowsOf[2] = {int(order[k + 1]), int(order[k])};
+            const double elements[2] = {1, -1};
+            lp.addColumn(2, rowsOf, elements, 0, COIN_DBL_MAX, 0);
+            ++exchanges;
+        }
+    }
+    const int prefix = standIns + exchanges;
+    auto liftExchanges = [&]() {
+        for (int c = standIns; c < prefix; ++c)
+            lp.setColumnUpper(c, 0);
+        exchanges = 0;
+    };
+
+    // Columns wait in a batch and join the program together before the next
+    // solve: adding them one at a time copies the whole matrix each time.
+    std::unordered_set<ColumnKey, ColumnKeyHash> known;
+    std::vector<double> batchLower, batchUpper, batchCost, batchElement;
+    std::vector<CoinBigIndex> batchStart = {0};
+    std::vector<int> batchRow;
     auto addColumn = [&](std::size_t stock, const std::vector<int64_t>& counts) {
-        ColumnKey key{stock, counts};
-        if (!known.insert(key).second)
+        if (!known.insert(ColumnKey{stock, counts}).second)
             return false;
-        std::vector<int> index;
-        std::vector<double> element;
         for (std::size_t i = 0; i < n; ++i) {
             if (counts[i] > 0) {
-                index.push_back(int(i));
-                element.push_back(double(counts[i]));
+                batchRow.push_back(int(i));
+                batchElement.push_back(double(counts[i]));
             }
         }
         if (quantityRow[stock] >= 0) {
-            index.push_back(quantityRow[stock]);
-            element.push_back(1);
+            batchRow.push_back(quantityRow[stock]);
+            batchElement.push_back(1);
         }
-        lp.addColumn(int(index.size()), index.data(), element.data(), 0, COIN_DBL_MAX, cost[stock]);
+        batchStart.push_back(CoinBigIndex(batchRow.size()));
+        batchLower.push_back(0);
+        batchUpper.push_back(COIN_DBL_MAX);
+        batchCost.push_back(cost[stock]);
         out.columns.push_back({stock, counts});
         return true;
+    };
+    auto flush = [&]() {
+        if (batchCost.empty())
+            return;
+        lp.addColumns(int(batchCost.size()), batchLower.data(), batchUpper.data(), batchCost.data(),
+                      batchStart.data(), batchRow.data(), batchElement.data());
+        batchLower.clear();
+        batchUpper.clear();
+        batchCost.clear();
+        batchElement.clear();
+        batchRow.clear();
+        batchStart.assign(1, 0);
     };
 
     // Start with one pattern of a single length on every class it fits.
@@ -241,10 +297,11 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
     constexpr double SMOOTHING = 0.5;
 
     for (int round = 0;; ++round) {
+        flush();
         if (round == 0)
-            lp.dual();
+            lp.dual(0, 1);
         else
-            lp.primal();
+            lp.primal(0, 1 | 2);
         if (lp.status() != 0) {
             // Numerical trouble: try once more from scratch.
             lp.allSlackBasis(true);
@@ -307,6 +364,17 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
                     if (!addedHere && !grid.counts.empty())
                         addedHere = offer(grid.counts);
                     best.value = std::max(best.value, grid.value);
+                    // Still nothing: a grid as fine as the lengths' own step
+                    // (where that is not too fine) settles whether any
+                    // pattern prices out.
+                    if (!addedHere && !grid.exact) {
+                        const PricedPattern fine =
+                            GridBestPattern(items, s.usable, problem.kerf, problem.maxKinds, EXACT_GRID_CELLS);
+                        upper = std::min(upper, fine.upperBound);
+                        if (!fine.counts.empty())
+                            addedHere = offer(fine.counts);
+                        best.value = std::max(best.value, fine.value);
+                    }
                 }
                 upper = std::max(upper, best.value);
                 worth[j] = upper;
@@ -324,14 +392,22 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
             if (!smoothed && !added)
                 break;  // the program's own prices find nothing: no second attempt
         }
+        const bool done =
+            !added ||
+            (granularity > 0 && out.feasible &&
+             RoundUpBound(out.bound, granularity) >= out.value - 1e-9 * std::max(1.0, out.value)) ||
+            (control.gapTolerance > 0 && out.feasible && out.value - out.bound <= control.gapTolerance * out.value);
+        if (done && exchanges > 0) {
+            // The solution is read as patterns alone: the exchanges go, and
+            // the program is solved again without them.
+            liftExchanges();
+            continue;
+        }
         if (!added) {
             out.converged = exact;
             break;
         }
-        if (granularity > 0 && out.feasible &&
-            RoundUpBound(out.bound, granularity) >= out.value - 1e-9 * std::max(1.0, out.value))
-            break;
-        if (control.gapTolerance > 0 && out.feasible && out.value - out.bound <= control.gapTolerance * out.value)
+        if (done)
             break;
         if (Clock::now() >= control.deadline)
             break;
@@ -340,13 +416,26 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
             break;
         }
     }
+    if (exchanges > 0 && out.solved) {
+        liftExchanges();
+        flush();
+        lp.primal(0, 1 | 2);
+        out.solved = lp.status() == 0;
+        if (out.solved) {
+            out.value = lp.objectiveValue();
+            const double* x = lp.primalColumnSolution();
+            for (int c = 0; c < standIns; ++c)
+                if (x[c] > 1e-7)
+                    out.feasible = false;
+        }
+    }
     if (out.solved) {
         // Columns added in the last round were not solved for: they stay at 0.
         const double* x = lp.primalColumnSolution();
-        const std::size_t solvedColumns = std::size_t(std::max(0, lp.numberColumns() - standIns));
+        const std::size_t solvedColumns = std::size_t(std::max(0, lp.numberColumns() - prefix));
         out.usage.assign(out.columns.size(), 0);
         for (std::size_t c = 0; c < out.columns.size() && c < solvedColumns; ++c)
-            out.usage[c] = std::max(0.0, x[standIns + int(c)]);
+            out.usage[c] = std::max(0.0, x[prefix + int(c)]);
     }
     return out;
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <unordered_set>
+#include <utility>
 
 #include <coin/CbcEventHandler.hpp>
 #include <coin/CbcModel.hpp>
@@ -327,9 +329,9 @@ struct GroupSearch {
     }
 
     // The plan from the master program's solution: every pattern on as many
-    // bars as it has whole bars there, then the pieces left by an integer
-    // program over the generated patterns, or else by the plan search.
-    void RoundMaster(const MasterSolution& master, const std::vector<double>& cost)
+    // bars as it has whole bars there, then the pieces left by the plan
+    // search.
+    void RoundMaster(const MasterSolution& master)
     {
         const std::size_t n = problem.pieceLength.size();
         std::vector<PlannedPattern> plan;
@@ -350,16 +352,6 @@ struct GroupSearch {
         }
         bool done = std::all_of(left.begin(), left.end(), [](int64_t d) { return d == 0; });
         if (!done && !stopped) {
-            std::vector<int64_t> bars;
-            if (SolveInteger(problem, master.columns, cost, left, stockLeft, INFINITY, deadline, keepGoing,
-                             stopped, bars)) {
-                for (std::size_t c = 0; c < bars.size(); ++c)
-                    if (bars[c] > 0)
-                        plan.push_back({master.columns[c].stock, master.columns[c].counts, bars[c]});
-                done = true;
-            }
-        }
-        if (!done && !stopped) {
             WireOptimize rest = RemainingGroup(original, problem, left, BarsPerClass(problem, plan));
             if (rest.m_stockLength.empty())
                 return;
@@ -375,88 +367,180 @@ struct GroupSearch {
             Offer(std::move(plan));
     }
 
-    // Diving: the bars the program's solution holds whole are fixed, or
-    // else one bar of its largest share; the program is solved again for the
-    // pieces left, until every piece is cut. Ends early when what is fixed
-    // and the bound of what is left cannot beat the best plan.
+    // Diving with limited discrepancy. At each step some bars are fixed:
+    // either every pattern's whole bars with one more bar of the pattern
+    // whose share lies nearest a whole bar, or (the closer dive) the
+    // patterns the solution holds on whole bars with the pattern whose share
+    // lies nearest a whole number of bars (at least one). The program is then
+    // solved again, new patterns priced, for the pieces left, until every
+    // piece is cut. A step whose fixed bars and the bound of what is left
+    // cannot beat the best plan is given up; near the top of the dive the
+    // next-nearest patterns are then tried instead, and a pattern passed over
+    // is not chosen again below that step. DiveFrom returns true when the
+    // search is over: the best plan reached the bound, the time is up or the
+    // run was withdrawn.
+    struct DiveStep {
+        CuttingProblem rest;
+        std::vector<PlannedPattern> plan;
+        double fixedCost = 0;
+    };
+    using PatternKey = std::pair<std::size_t, std::vector<int64_t>>;
+    struct PatternKeyHash {
+        std::size_t operator()(const PatternKey& key) const
+        {
+            uint64_t h = 1469598103934665603ull ^ key.first;
+            for (int64_t c : key.second)
+                h = (h ^ uint64_t(c)) * 1099511628211ull;
+            return std::size_t(h);
+        }
+    };
+
+    // Discrepancies allowed in one dive, and the depth below which none is taken.
+    static constexpr int DIVE_DISCREPANCIES = 2;
+    static constexpr int DIVE_DISCREPANCY_DEPTH = 3;
+
+    bool m_roundAllDown = true;
+    std::unordered_set<PatternKey, PatternKeyHash> poolKeys;
+    void AddToPool(std::vector<PatternColumn>& pool, const PatternColumn& column)
+    {
+        if (poolKeys.insert({column.stock, column.counts}).second)
+            pool.push_back(column);
+    }
+
+    bool Finished() const { return AtBound() || stopped || Clock::now() >= deadline; }
+
     void Dive(const MasterSolution& root, const std::vector<double>& cost, double granularity)
     {
-        const std::size_t n = problem.pieceLength.size();
-        CuttingProblem rest = problem;
-        std::vector<PlannedPattern> plan;
-        std::vector<PatternColumn> known = root.columns;
-        MasterSolution master = root;
-        double fixedCost = 0;
-        for (int depth = 0; depth < 10000; ++depth) {
-            if (std::all_of(rest.demand.begin(), rest.demand.end(), [](int64_t d) { return d == 0; }))
-                break;
-            if (depth > 0) {
-                if (stopped || Clock::now() >= deadline)
-                    return;
-                std::vector<PatternColumn> start;
-                for (const PatternColumn& c : known) {
-                    PatternColumn capped = c;
-                    bool any = false;
-                    for (std::size_t i = 0; i < n; ++i) {
-                        capped.counts[i] = std::min(capped.counts[i], rest.demand[i]);
-                        any = any || capped.counts[i] > 0;
-                    }
-                    if (any)
-                        start.push_back(std::move(capped));
-                }
-                SolveControl control;
-                control.deadline = deadline;
-                control.keepGoing = [this]() {
-                    if (!keepGoing())
-                        stopped = true;
-                    return !stopped;
-                };
-                master = SolveMaster(rest, cost, granularity, control, &start);
-                if (!master.solved || !master.feasible)
-                    return;
-                known.insert(known.end(), master.columns.begin(), master.columns.end());
-            }
-            if (haveBest && fixedCost + RoundUpBound(master.bound, granularity) >=
-                                Weighted(bestCost) - 1e-9 * std::max(1.0, Weighted(bestCost)))
-                return;
-            // Whole bars first; without any, one bar of the largest share.
-            bool fixed = false;
-            std::size_t largest = master.columns.size();
-            double share = 0;
-            for (std::size_t c = 0; c < master.columns.size(); ++c) {
-                const double x = master.usage[c];
-                int64_t bars = TruncCount(std::floor(x + 1e-9));
-                const PatternColumn& col = master.columns[c];
-                if (rest.stock[col.stock].quantity >= 0)
-                    bars = std::min(bars, rest.stock[col.stock].quantity);
-                if (bars > 0) {
-                    Fix(rest, plan, col, bars, fixedCost, cost);
-                    fixed = true;
-                } else if (x - std::floor(x) > share) {
-                    share = x - std::floor(x);
-                    largest = c;
-                }
-            }
-            if (!fixed) {
-                if (largest == master.columns.size())
-                    return;
-                Fix(rest, plan, master.columns[largest], 1, fixedCost, cost);
-            }
-        }
-        Offer(std::move(plan));
+        DiveStep start;
+        start.rest = problem;
+        std::vector<PatternColumn> pool;
+        for (const PatternColumn& c : root.columns)
+            AddToPool(pool, c);
+        // Rounding every share down at each step is quick on long plans;
+        // where it fails, steps of one pattern at a time follow the program
+        // more closely.
+        m_roundAllDown = true;
+        if (DiveFrom(start, &root, pool, {}, DIVE_DISCREPANCIES, 0, cost, granularity))
+            return;
+        m_roundAllDown = false;
+        DiveFrom(std::move(start), &root, pool, {}, DIVE_DISCREPANCIES, 0, cost, granularity);
     }
 
-    static void Fix(CuttingProblem& rest, std::vector<PlannedPattern>& plan, const PatternColumn& column,
-                    int64_t bars, double& fixedCost, const std::vector<double>& cost)
+    bool DiveFrom(DiveStep step, const MasterSolution* given, std::vector<PatternColumn>& pool,
+                  std::vector<PatternKey> tabu, int discrepancies, int depth, const std::vector<double>& cost,
+                  double granularity)
     {
-        plan.push_back({column.stock, column.counts, bars});
-        fixedCost += double(bars) * cost[column.stock];
-        for (std::size_t i = 0; i < rest.demand.size(); ++i)
-            rest.demand[i] = std::max<int64_t>(0, rest.demand[i] - bars * column.counts[i]);
-        if (rest.stock[column.stock].quantity >= 0)
-            rest.stock[column.stock].quantity -= bars;
+        const std::size_t n = problem.pieceLength.size();
+        if (std::all_of(step.rest.demand.begin(), step.rest.demand.end(), [](int64_t d) { return d == 0; })) {
+            Offer(std::move(step.plan));
+            return Finished();
+        }
+        if (Finished())
+            return true;
+        MasterSolution solved;
+        if (!given) {
+            std::vector<PatternColumn> start;
+            std::unordered_set<PatternKey, PatternKeyHash> seen;
+            for (const PatternColumn& c : pool) {
+                PatternColumn capped = c;
+                bool any = false;
+                for (std::size_t i = 0; i < n; ++i) {
+                    capped.counts[i] = std::min(capped.counts[i], step.rest.demand[i]);
+                    any = any || capped.counts[i] > 0;
+                }
+                if (any && step.rest.stock[c.stock].quantity != 0 && seen.insert({c.stock, capped.counts}).second)
+                    start.push_back(std::move(capped));
+            }
+            SolveControl control;
+            control.deadline = deadline;
+            control.keepGoing = [this]() {
+                if (!keepGoing())
+                    stopped = true;
+                return !stopped;
+            };
+            solved = SolveMaster(step.rest, cost, granularity, control, &start);
+            if (!solved.solved || !solved.feasible)
+                return Finished();
+            for (const PatternColumn& c : solved.columns)
+                AddToPool(pool, c);
+            given = &solved;
+        }
+        const MasterSolution& master = *given;
+        if (haveBest && step.fixedCost + RoundUpBound(master.bound, granularity) >=
+                            Weighted(bestCost) - 1e-9 * std::max(1.0, Weighted(bestCost)))
+            return false;
+        // Whole bars are fixed at once; the shares left are the choices.
+        struct Choice {
+            std::size_t column;
+            int64_t bars;
+            double distance;
+        };
+        std::vector<Choice> choices;
+        bool fixed = false;
+        for (std::size_t c = 0; c < master.columns.size() && c < master.usage.size(); ++c) {
+            const double x = master.usage[c];
+            if (!(x > 1e-6))
+                continue;
+            const PatternColumn& col = master.columns[c];
+            const double nearest = std::round(x);
+            if (!m_roundAllDown && nearest >= 1 && std::fabs(x - nearest) <= 1e-6) {
+                fixed = Fix(step, col, int64_t(nearest), cost) || fixed;
+                continue;
+            }
+            const double whole = m_roundAllDown ? std::floor(x + 1e-6) : 0;
+            if (whole >= 1)
+                fixed = Fix(step, col, int64_t(whole), cost) || fixed;
+            const double share = x - whole;
+            if (share <= 1e-6)
+                continue;
+            if (std::find(tabu.begin(), tabu.end(), PatternKey{col.stock, col.counts}) != tabu.end())
+                continue;
+            if (m_roundAllDown)
+                choices.push_back({c, 1, 1 - share});
+            else
+                choices.push_back({c, std::max<int64_t>(1, int64_t(nearest)), std::fabs(std::max(1.0, nearest) - x)});
+        }
+        std::stable_sort(choices.begin(), choices.end(),
+                         [](const Choice& a, const Choice& b) { return a.distance < b.distance; });
+        if (choices.empty())
+            return fixed && DiveFrom(std::move(step), nullptr, pool, std::move(tabu), discrepancies, depth + 1, cost,
+                                     granularity);
+        for (std::size_t k = 0; k < choices.size() && int(k) <= discrepancies; ++k) {
+            DiveStep child = step;
+            const PatternColumn& col = master.columns[choices[k].column];
+            if (!Fix(child, col, choices[k].bars, cost))
+                continue;
+            std::vector<PatternKey> passed = tabu;
+            for (std::size_t p = 0; p < k; ++p) {
+                const PatternColumn& other = master.columns[choices[p].column];
+                passed.push_back({other.stock, other.counts});
+            }
+            if (DiveFrom(std::move(child), nullptr, pool, std::move(passed), discrepancies - int(k), depth + 1, cost,
+                         granularity))
+                return true;
+            if (depth >= DIVE_DISCREPANCY_DEPTH)
+                break;
+        }
+        return false;
     }
 
+    // Fixes up to `bars` bars of the pattern, as many as the stock left
+    // allows; false when none could be.
+    static bool Fix(DiveStep& step, const PatternColumn& column, int64_t bars, const std::vector<double>& cost)
+    {
+        const int64_t quantity = step.rest.stock[column.stock].quantity;
+        if (quantity >= 0)
+            bars = std::min(bars, quantity);
+        if (bars <= 0)
+            return false;
+        step.plan.push_back({column.stock, column.counts, bars});
+        step.fixedCost += double(bars) * cost[column.stock];
+        for (std::size_t i = 0; i < step.rest.demand.size(); ++i)
+            step.rest.demand[i] = std::max<int64_t>(0, step.rest.demand[i] - bars * column.counts[i]);
+        if (quantity >= 0)
+            step.rest.stock[column.stock].quantity -= bars;
+        return true;
+    }
     // All bars of the plan by one integer program over every generated
     // pattern, seeking only plans that cost less than the best one.
     void SolveWhole(const std::vector<PatternColumn>& columns, const std::vector<double>& cost, double granularity)
@@ -585,7 +669,7 @@ void SearchGroup(GroupSearch& search, WireOptimize& group)
     if (search.AtBound() || search.stopped || !master.solved || !master.feasible)
         return;
     const std::vector<double>& cost = havePreferred ? weighted : length;
-    search.RoundMaster(master, cost);
+    search.RoundMaster(master);
     if (search.AtBound() || search.stopped || Clock::now() >= search.deadline)
         return;
     search.Dive(master, cost, havePreferred ? 0 : step);
