@@ -525,7 +525,7 @@ InputLists GenerateMixed(uint32_t seed, int64_t pieces, int distinct)
 
 // The exact optimiser on generated jobs against levels 0 and 1: stock length
 // used, new (non-preferred) stock among it, the bound, the time.
-void RunOptimalGenerated(double seconds, double limit, int64_t maxPieces)
+void RunOptimalGenerated(double seconds, double limit, int64_t maxPieces, const std::string& match)
 {
     std::printf("# generated jobs, kerf 3: 12000 unlimited, 9000 limited, 6000 and 4500 preferred and limited; and "
                 "6000/9000/12000 unlimited\n");
@@ -545,8 +545,12 @@ void RunOptimalGenerated(double seconds, double limit, int64_t maxPieces)
         const InputLists lists = size.mixed ? GenerateMixed(seed, size.pieces, size.distinct)
                                             : Generate(seed, size.pieces, size.distinct, 1, {6000, 9000, 12000});
         for (int kinds : {0, 3}) {
+            const std::string label = std::to_string(size.pieces) + (size.mixed ? " mixed" : " 3 lengths") +
+                                      " kinds " + std::to_string(kinds);
+            if (!match.empty() && label.find(match) == std::string::npos)
+                continue;
             for (int level : {0, 1, -1}) {
-                const Outcome o = Plan(lists, 0, 3, kinds, std::max(level, 1), limit, Exact{level < 0, seconds});
+                const Outcome o = Plan(lists, 0, 3, kinds, level < 0 ? 1 : level, limit, Exact{level < 0, seconds});
                 const double overShare = o.lowerBound > 0 ? (o.totalLength - o.lowerBound) / o.lowerBound * 100 : 0;
                 std::printf("%-8lld %-9d %-9s %-6d %-7s %12.0f %12.0f %12.3f %10.4f %-7s\n", (long long)size.pieces,
                             size.distinct, size.mixed ? "mixed" : "3 lengths", kinds,
@@ -627,7 +631,7 @@ int main(int argc, char** argv)
         sets = {"Falkenauer_CSP"};
     if (optimal || bounds) {
         if (generated && optimal)
-            RunOptimalGenerated(seconds, limit, maxPieces);
+            RunOptimalGenerated(seconds, limit, maxPieces, match);
         if (generated && bounds) {
             std::vector<InputLists> jobs = {Generate(10001, 10000, 200, 1, {6000, 9000, 12000})};
             TimeBounds(jobs, "the generated job of 10,000 pieces, 200 lengths, 6000/9000/12000");

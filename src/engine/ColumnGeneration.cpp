@@ -364,9 +364,17 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
                     if (!addedHere && !grid.counts.empty())
                         addedHere = offer(grid.counts);
                     best.value = std::max(best.value, grid.value);
-                    // Still nothing: a grid as fine as the lengths' own step
-                    // (where that is not too fine) settles whether any
-                    // pattern prices out.
+                    // Still nothing: a grid of lengths rounded up finds
+                    // patterns that surely fit; failing that, a grid as fine
+                    // as the lengths' own step (where that is not too fine)
+                    // settles whether any pattern prices out.
+                    if (!addedHere && !grid.exact && upper > threshold) {
+                        const PricedPattern fitting =
+                            GridFittingPattern(items, s.usable, problem.kerf, problem.maxKinds, GRID_CELLS);
+                        if (!fitting.counts.empty())
+                            addedHere = offer(fitting.counts);
+                        best.value = std::max(best.value, fitting.value);
+                    }
                     if (!addedHere && !grid.exact) {
                         const PricedPattern fine =
                             GridBestPattern(items, s.usable, problem.kerf, problem.maxKinds, EXACT_GRID_CELLS);

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <unordered_set>
 #include <utility>
 
 #include <coin/CbcEventHandler.hpp>
 #include <coin/CbcModel.hpp>
-#include <coin/CoinPackedMatrix.hpp>
 #include <coin/OsiClpSolverInterface.hpp>
 
 #include "base/Messages.h"
@@ -177,12 +177,13 @@ bool SolveInteger(const CuttingProblem& problem, const std::vector<PatternColumn
     for (std::size_t j = 0; j < problem.stock.size(); ++j)
         if (stockLeft[j] >= 0)
             quantityRow[j] = rows++;
-    CoinPackedMatrix matrix(true, 0, 0);
-    matrix.setDimensions(rows, 0);
+    // The matrix is put together column by column in plain arrays and
+    // handed over at once.
+    std::vector<CoinBigIndex> start = {0};
+    std::vector<int> index;
+    std::vector<double> element;
     std::vector<double> lower, upper, objective;
     for (const PatternColumn& c : columns) {
-        std::vector<int> index;
-        std::vector<double> element;
         double most = 0;
         for (std::size_t i = 0; i < n; ++i) {
             if (c.counts[i] > 0 && demand[i] > 0) {
@@ -196,7 +197,7 @@ bool SolveInteger(const CuttingProblem& problem, const std::vector<PatternColumn
             element.push_back(1);
             most = std::min(most, double(stockLeft[c.stock]));
         }
-        matrix.appendCol(int(index.size()), index.data(), element.data());
+        start.push_back(CoinBigIndex(index.size()));
         lower.push_back(0);
         upper.push_back(most);
         objective.push_back(cost[c.stock]);
@@ -211,7 +212,8 @@ bool SolveInteger(const CuttingProblem& problem, const std::vector<PatternColumn
     OsiClpSolverInterface solver;
     solver.messageHandler()->setLogLevel(0);
     solver.getModelPtr()->setLogLevel(0);
-    solver.loadProblem(matrix, lower.data(), upper.data(), objective.data(), rowLower.data(), rowUpper.data());
+    solver.loadProblem(int(columns.size()), rows, start.data(), index.data(), element.data(), lower.data(),
+                       upper.data(), objective.data(), rowLower.data(), rowUpper.data());
     for (int c = 0; c < int(columns.size()); ++c)
         solver.setInteger(c);
     CbcModel model(solver);
@@ -320,6 +322,20 @@ struct GroupSearch {
         }
     }
 
+    // The program's own objective (preferred stock weighted) has its own
+    // bound: a plan that reaches it cannot be bettered either.
+    double objectiveBound = 0;
+    double objectiveStep = 0;
+    bool Done() const
+    {
+        if (AtBound())
+            return true;
+        if (!haveBest || !(objectiveBound > 0))
+            return false;
+        const double value = Weighted(bestCost);
+        return value <= RoundUpBound(objectiveBound, objectiveStep) + 1e-9 * std::max(1.0, value);
+    }
+
     bool AtBound() const
     {
         if (!haveBest || !boundKnown)
@@ -398,8 +414,12 @@ struct GroupSearch {
     // Discrepancies allowed in one dive, and the depth below which none is taken.
     static constexpr int DIVE_DISCREPANCIES = 2;
     static constexpr int DIVE_DISCREPANCY_DEPTH = 3;
+    // How near its bound the program of a step is solved.
+    static constexpr double DIVE_GAP = 1e-4;
 
     bool m_roundAllDown = true;
+    // Every pattern the dives met, for the integer program at the end.
+    std::vector<PatternColumn> m_pool;
     std::unordered_set<PatternKey, PatternKeyHash> poolKeys;
     void AddToPool(std::vector<PatternColumn>& pool, const PatternColumn& column)
     {
@@ -407,13 +427,13 @@ struct GroupSearch {
             pool.push_back(column);
     }
 
-    bool Finished() const { return AtBound() || stopped || Clock::now() >= deadline; }
+    bool Finished() const { return Done() || stopped || Clock::now() >= deadline; }
 
     void Dive(const MasterSolution& root, const std::vector<double>& cost, double granularity)
     {
         DiveStep start;
         start.rest = problem;
-        std::vector<PatternColumn> pool;
+        std::vector<PatternColumn>& pool = m_pool;
         for (const PatternColumn& c : root.columns)
             AddToPool(pool, c);
         // Rounding every share down at each step is quick on long plans;
@@ -428,7 +448,7 @@ struct GroupSearch {
 
     bool DiveFrom(DiveStep step, const MasterSolution* given, std::vector<PatternColumn>& pool,
                   std::vector<PatternKey> tabu, int discrepancies, int depth, const std::vector<double>& cost,
-                  double granularity)
+                  double granularity, const MasterSolution* parent = nullptr)
     {
         const std::size_t n = problem.pieceLength.size();
         if (std::all_of(step.rest.demand.begin(), step.rest.demand.end(), [](int64_t d) { return d == 0; })) {
@@ -441,7 +461,16 @@ struct GroupSearch {
         if (!given) {
             std::vector<PatternColumn> start;
             std::unordered_set<PatternKey, PatternKeyHash> seen;
-            for (const PatternColumn& c : pool) {
+            // The patterns the step before used, cut down to the pieces
+            // left, start the program: few columns solve fast, and pricing
+            // brings back what is missing.
+            std::vector<PatternColumn> used;
+            if (parent) {
+                for (std::size_t c = 0; c < parent->columns.size() && c < parent->usage.size(); ++c)
+                    if (parent->usage[c] > 1e-9)
+                        used.push_back(parent->columns[c]);
+            }
+            for (const PatternColumn& c : parent ? used : pool) {
                 PatternColumn capped = c;
                 bool any = false;
                 for (std::size_t i = 0; i < n; ++i) {
@@ -458,6 +487,9 @@ struct GroupSearch {
                     stopped = true;
                 return !stopped;
             };
+            // A step needs a good solution to follow, not the last digit of
+            // its value (its bound is a true one however early it stops).
+            control.gapTolerance = DIVE_GAP;
             solved = SolveMaster(step.rest, cost, granularity, control, &start);
             if (!solved.solved || !solved.feasible)
                 return Finished();
@@ -504,7 +536,7 @@ struct GroupSearch {
                          [](const Choice& a, const Choice& b) { return a.distance < b.distance; });
         if (choices.empty())
             return fixed && DiveFrom(std::move(step), nullptr, pool, std::move(tabu), discrepancies, depth + 1, cost,
-                                     granularity);
+                                     granularity, &master);
         for (std::size_t k = 0; k < choices.size() && int(k) <= discrepancies; ++k) {
             DiveStep child = step;
             const PatternColumn& col = master.columns[choices[k].column];
@@ -516,7 +548,7 @@ struct GroupSearch {
                 passed.push_back({other.stock, other.counts});
             }
             if (DiveFrom(std::move(child), nullptr, pool, std::move(passed), discrepancies - int(k), depth + 1, cost,
-                         granularity))
+                         granularity, &master))
                 return true;
             if (depth >= DIVE_DISCREPANCY_DEPTH)
                 break;
@@ -618,6 +650,28 @@ bool EnumeratePatterns(const CuttingProblem& problem, std::size_t limit, std::ve
     return true;
 }
 
+// The step in which a plan's cost moves: the greatest common divisor of the
+// costs of a bar where they are all whole multiples of 1, 0.1, ... 0.0001
+// (and not too large), else 0.
+double CostGranularity(const std::vector<double>& cost)
+{
+    for (double scale = 1; scale <= 10000; scale *= 10) {
+        int64_t g = 0;
+        bool whole = true;
+        for (double c : cost) {
+            const double units = c * scale;
+            if (!(units > 0) || units > 1e15 || std::fabs(units - std::round(units)) > 1e-6) {
+                whole = false;
+                break;
+            }
+            g = std::gcd(g, int64_t(std::llround(units)));
+        }
+        if (whole && g > 0)
+            return double(g) / scale;
+    }
+    return 0;
+}
+
 double SingleLength(const CuttingProblem& problem)
 {
     double length = 0;
@@ -642,7 +696,9 @@ void SearchGroup(GroupSearch& search, WireOptimize& group)
         weighted.push_back(s.preferred ? s.length * PREFERRED_WEIGHT : s.length);
     }
     const double single = SingleLength(problem);
-    const double step = single > 0 ? single : StockGranularity(problem);
+    const double lengthStep = single > 0 ? single : StockGranularity(problem);
+    const std::vector<double>& cost = havePreferred ? weighted : length;
+    const double step = havePreferred ? CostGranularity(weighted) : lengthStep;
 
     SolveControl control;
     control.deadline = search.deadline;
@@ -652,12 +708,13 @@ void SearchGroup(GroupSearch& search, WireOptimize& group)
         return !search.stopped;
     };
     // The bound counts every metre of stock alike.
-    const MasterSolution master = SolveMaster(problem, havePreferred ? weighted : length,
-                                              havePreferred ? 0 : step, control);
+    const MasterSolution master = SolveMaster(problem, cost, step, control);
+    search.objectiveBound = master.bound;
+    search.objectiveStep = step;
     if (!havePreferred && master.solved) {
         search.bound = master.bound;
     } else if (!search.stopped) {
-        const MasterSolution plain = SolveMaster(problem, length, step, control);
+        const MasterSolution plain = SolveMaster(problem, length, lengthStep, control);
         search.bound = plain.bound;
     }
     SetGroupBound(group, problem, search.bound);
@@ -666,22 +723,23 @@ void SearchGroup(GroupSearch& search, WireOptimize& group)
     if (g_resultWindow)
         g_resultWindow->ShowExactProgress(group, group.m_lowerBound,
                                           search.haveBest ? search.bestCost.normal + search.bestCost.preferred : 0);
-    if (search.AtBound() || search.stopped || !master.solved || !master.feasible)
+    if (search.Done() || search.stopped || !master.solved || !master.feasible)
         return;
-    const std::vector<double>& cost = havePreferred ? weighted : length;
     search.RoundMaster(master);
-    if (search.AtBound() || search.stopped || Clock::now() >= search.deadline)
+    if (search.Done() || search.stopped || Clock::now() >= search.deadline)
         return;
-    search.Dive(master, cost, havePreferred ? 0 : step);
-    if (search.AtBound() || search.stopped || Clock::now() >= search.deadline)
+    search.Dive(master, cost, step);
+    if (search.Done() || search.stopped || Clock::now() >= search.deadline)
         return;
     // Where every pattern can be listed, the integer program over all of
     // them is exact; otherwise it runs over the generated ones.
     std::vector<PatternColumn> columns = master.columns;
     if (EnumeratePatterns(problem, ENUMERATED_PATTERNS, columns))
-        search.SolveWhole(columns, cost, havePreferred ? 0 : step);
+        search.SolveWhole(columns, cost, step);
     else
-        search.SolveWhole(master.columns, cost, havePreferred ? 0 : step);
+        search.SolveWhole(search.m_pool.empty() || search.m_pool.size() > ENUMERATED_PATTERNS ? master.columns
+                                                                                            : search.m_pool,
+                          cost, step);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 #include "engine/SearchMath.h"
@@ -169,8 +170,13 @@ double DecimalStep(const std::vector<double>& values)
 
 }  // namespace
 
-PricedPattern GridBestPattern(const std::vector<PricingItem>& items, double usable, double kerf, int32_t maxKinds,
-                              int64_t cells)
+namespace {
+
+// The grid program. With `roundUp` every length is rounded up to the grid
+// instead of down, so that every pattern of the grid fits the bar: the
+// pattern is then a true one and its value a lower bound.
+PricedPattern GridPattern(const std::vector<PricingItem>& items, double usable, double kerf, int32_t maxKinds,
+                          int64_t cells, bool roundUp)
 {
     PricedPattern result;
     result.counts.assign(items.size(), 0);
@@ -204,7 +210,9 @@ PricedPattern GridBestPattern(const std::vector<PricingItem>& items, double usab
         const double w = it.length + kerf;
         if (!(it.value > 0) || it.limit < 1 || !(w > 0) || it.length > usable + FIT_MARGIN)
             continue;
-        const int64_t units = exact ? int64_t(std::round(w / step)) : TruncCount(w / width + 1e-9);
+        const int64_t units = exact     ? int64_t(std::round(w / step))
+                              : roundUp ? TruncCount(std::ceil(w / width - 1e-9))
+                                        : TruncCount(w / width + 1e-9);
         int64_t limit = it.limit;
         if (units > 0)
             limit = std::min<int64_t>(limit, capacity / units);
@@ -258,7 +266,26 @@ PricedPattern GridBestPattern(const std::vector<PricingItem>& items, double usab
         result.counts.assign(items.size(), 0);
         result.value = 0;
     }
+    if (roundUp && !exact) {
+        // Rounded up, the grid's best bounds nothing.
+        result.upperBound = std::numeric_limits<double>::infinity();
+        result.exact = false;
+    }
     return result;
+}
+
+}  // namespace
+
+PricedPattern GridBestPattern(const std::vector<PricingItem>& items, double usable, double kerf, int32_t maxKinds,
+                              int64_t cells)
+{
+    return GridPattern(items, usable, kerf, maxKinds, cells, false);
+}
+
+PricedPattern GridFittingPattern(const std::vector<PricingItem>& items, double usable, double kerf, int32_t maxKinds,
+                                 int64_t cells)
+{
+    return GridPattern(items, usable, kerf, maxKinds, cells, true);
 }
 
 bool PatternFits(const std::vector<double>& lengths, const std::vector<int64_t>& counts, double usable, double kerf)

@@ -43,5 +43,12 @@ PricedPattern PriceBestPattern(const std::vector<PricingItem>& items, double usa
 PricedPattern GridBestPattern(const std::vector<PricingItem>& items, double usable, double kerf, int32_t maxKinds,
                               int64_t cells);
 
+// A good pattern that surely fits, by the grid program with every length
+// rounded up to the grid: where the grid is the lengths' own step, the same
+// as GridBestPattern; otherwise `counts` fit the bar and `upperBound` is
+// infinite (the program bounds nothing).
+PricedPattern GridFittingPattern(const std::vector<PricingItem>& items, double usable, double kerf, int32_t maxKinds,
+                                 int64_t cells);
+
 // Whether the pieces (counts parallel to lengths) fit one bar of usable length.
 bool PatternFits(const std::vector<double>& lengths, const std::vector<int64_t>& counts, double usable, double kerf);

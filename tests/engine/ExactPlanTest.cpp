@@ -324,6 +324,27 @@ TEST(PatternPricing, BestPatternEqualsEnumerationWithKerfLimitsAndKinds)
                 EXPECT_NEAR(grid.value, truth, 1e-9 * std::max(1.0, truth));
             }
         }
+        // Lengths rounded up to a coarse grid give a pattern that fits, is
+        // worth what it is said to be worth, and is no better than the best.
+        for (int64_t cells : {int64_t(7), int64_t(64), int64_t(100000)}) {
+            const PricedPattern fitting = GridFittingPattern(items, usable, job.kerf, job.kinds, cells);
+            std::vector<double> pieces;
+            double worth = 0;
+            int used = 0;
+            for (std::size_t i = 0; i < items.size() && !fitting.counts.empty(); ++i) {
+                EXPECT_LE(fitting.counts[i], items[i].limit);
+                worth += double(fitting.counts[i]) * items[i].value;
+                used += fitting.counts[i] > 0;
+                for (int64_t c = 0; c < fitting.counts[i]; ++c)
+                    pieces.push_back(items[i].length);
+            }
+            EXPECT_TRUE(Fits(pieces, usable, job.kerf)) << trial << " cells " << cells;
+            EXPECT_NEAR(worth, fitting.value, 1e-9 * std::max(1.0, truth));
+            EXPECT_LE(fitting.value, truth + 1e-9 * std::max(1.0, truth));
+            if (job.kinds > 0) {
+                EXPECT_LE(used, job.kinds);
+            }
+        }
         // A budget too small to finish still gives a true upper bound.
         const PricedPattern hurried = PriceBestPattern(items, usable, job.kerf, job.kinds, 3);
         EXPECT_GE(hurried.upperBound, truth - 1e-9 * std::max(1.0, truth));
