@@ -165,19 +165,6 @@ bool FinalTarget(const fs::path& path, fs::path& target, std::string& error)
 
 }  // namespace
 
-AtomicFile::~AtomicFile()
-{
-    Abandon();
-}
-
-bool AtomicFile::Fail(const std::string& reason)
-{
-    m_error = reason;
-    m_failed = true;
-    Abandon();
-    return false;
-}
-
 bool AtomicFile::Create(const std::string& path)
 {
     Abandon();
@@ -313,19 +300,6 @@ FileContent ReadFileContent(const std::string& path, const FileReadLimits& limit
     return content;
 }
 
-AtomicFile::~AtomicFile()
-{
-    Abandon();
-}
-
-bool AtomicFile::Fail(const std::string& reason)
-{
-    m_error = reason;
-    m_failed = true;
-    Abandon();
-    return false;
-}
-
 bool AtomicFile::Create(const std::string& path)
 {
     Abandon();
@@ -390,6 +364,21 @@ void AtomicFile::Abandon()
 }
 
 #endif
+
+// Alike on both sides: a failure keeps its reason and removes the temporary
+// file, as does a file given up.
+AtomicFile::~AtomicFile()
+{
+    Abandon();
+}
+
+bool AtomicFile::Fail(const std::string& reason)
+{
+    m_error = reason;
+    m_failed = true;
+    Abandon();
+    return false;
+}
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error)
 {
