@@ -310,6 +310,8 @@ struct GroupSearch {
     PlanCost bestCost;
     double bound = 0;  // least total stock length, rounded; 0 = unknown
     bool boundKnown = false;
+    // The group whose progress the run shows, once its bound is known.
+    const WireOptimize* shown = nullptr;
 
     void Offer(std::vector<PlannedPattern> plan)
     {
@@ -319,6 +321,8 @@ struct GroupSearch {
             best = std::move(plan);
             bestCost = cost;
             haveBest = true;
+            if (shown && g_resultWindow)
+                g_resultWindow->ShowExactProgress(*shown, shown->m_lowerBound, cost.normal + cost.preferred);
         }
     }
 
@@ -720,6 +724,7 @@ void SearchGroup(GroupSearch& search, WireOptimize& group)
     SetGroupBound(group, problem, search.bound);
     search.bound = group.m_lowerBound;
     search.boundKnown = group.m_lowerBound > 0;
+    search.shown = &group;
     if (g_resultWindow)
         g_resultWindow->ShowExactProgress(group, group.m_lowerBound,
                                           search.haveBest ? search.bestCost.normal + search.bestCost.preferred : 0);

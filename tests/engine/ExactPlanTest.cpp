@@ -558,3 +558,45 @@ TEST(ExactPlan, SurplusPiecesAndEmptiedBarsAreTakenAway)
     EXPECT_EQ(cut, problem.demand);
     EXPECT_LE(bars, 3);
 }
+
+TEST(ExactPlan, ProgressShowsTheBoundAndEachBetterPlanFound)
+{
+    SmallJob job;
+    job.kerf = 3;
+    job.stock.push_back({6000, 0, 0});
+    job.stock.push_back({9000, 0, 0});
+    for (int i = 0; i < 40; ++i) {
+        job.pieces.push_back(300 + 67 * i);
+        job.demand.push_back(1 + i % 7);
+    }
+    struct Progress : RunHooks {
+        std::vector<std::pair<double, double>> shown;  // bound, best plan
+        void ShowExactProgress(const WireOptimize&, double lowerBound, double bestLength) override
+        {
+            shown.push_back({lowerBound, bestLength});
+        }
+    };
+    Progress hooks;
+    WireOptimize_Whole planned;
+    PlanParameters parameters = MakeParameters(0, 3, 0, 1);
+    parameters.m_exactPlan = true;
+    parameters.m_exactSeconds = 10;
+    PlanOutcome outcome;
+    ASSERT_TRUE(PlanLists(planned, job.Lists(), parameters, hooks, outcome));
+    const Planned first = RunJob(job, 1, false);
+    ASSERT_TRUE(first.ok);
+    // This job's level-1 plan can be bettered, so a better plan is shown
+    // after the first report, each one better than the one before, never
+    // below the bound, and the last one is the plan kept.
+    ASSERT_LT(planned.m_totalLength, first.job.m_totalLength - 1e-6);
+    ASSERT_GE(hooks.shown.size(), 2u);
+    EXPECT_NEAR(hooks.shown.front().second, first.job.m_totalLength, 1e-6);
+    for (std::size_t k = 0; k < hooks.shown.size(); ++k) {
+        EXPECT_NEAR(hooks.shown[k].first, planned.m_lowerBound, 1e-6) << k;
+        EXPECT_GE(hooks.shown[k].second, planned.m_lowerBound - 1e-6) << k;
+        if (k > 0) {
+            EXPECT_LT(hooks.shown[k].second, hooks.shown[k - 1].second + 1e-6) << k;
+        }
+    }
+    EXPECT_NEAR(hooks.shown.back().second, planned.m_totalLength, 1e-6);
+}
