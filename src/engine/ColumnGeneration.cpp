@@ -77,6 +77,33 @@ struct ColumnKeyHash {
 
 }  // namespace
 
+double MaterialBound(const CuttingProblem& problem, const std::vector<double>& cost)
+{
+    // Each piece takes its length and a kerf; a bar holds its usable length
+    // and one kerf (the first piece's, given back) and the fit margin.
+    double need = 0;
+    for (std::size_t i = 0; i < problem.pieceLength.size(); ++i)
+        need += double(problem.demand[i]) * (problem.pieceLength[i] + problem.kerf);
+    std::vector<std::size_t> order;
+    for (std::size_t j = 0; j < problem.stock.size(); ++j)
+        if (problem.stock[j].usable + problem.kerf > 0)
+            order.push_back(j);
+    auto room = [&](std::size_t j) { return problem.stock[j].usable + problem.kerf + 0.00001; };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return cost[a] / room(a) < cost[b] / room(b); });
+    double total = 0;
+    for (std::size_t j : order) {
+        if (!(need > 0))
+            break;
+        const double bars = problem.stock[j].quantity < 0 ? need / room(j)
+                                                           : std::min(need / room(j), double(problem.stock[j].quantity));
+        total += bars * cost[j];
+        need -= bars * room(j);
+    }
+    // Stock that cannot hold the pieces bounds nothing.
+    return need > 1e-9 * std::max(1.0, total) ? 0 : total * (1 - 1e-12);
+}
+
 CuttingProblem ProblemOfGroup(const WireOptimize& group)
 {
     CuttingProblem problem;
@@ -159,6 +186,7 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
     const std::size_t m = problem.stock.size();
     if (n == 0 || m == 0)
         return out;
+    out.bound = MaterialBound(problem, cost);
 
     // Rows: the demand of each length, then the quantity of each limited class.
     std::vector<int> quantityRow(m, -1);
@@ -294,6 +322,7 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
     // The prices of the best bound so far: pricing at a point between them
     // and the program's own prices steadies the prices from round to round.
     std::vector<double> centre;
+    double centreBound = 0;
     constexpr double SMOOTHING = 0.5;
 
     for (int round = 0;; ++round) {
@@ -391,8 +420,9 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
             }
             // Any prices give a bound; the best one becomes the centre.
             const double bound = LagrangianBound(problem, cost, demandWorth, worth);
-            if (bound > out.bound || centre.empty()) {
-                out.bound = std::max(out.bound, bound);
+            out.bound = std::max(out.bound, bound);
+            if (bound > centreBound || centre.empty()) {
+                centreBound = bound;
                 centre.assign(n, 0);
                 for (std::size_t i = 0; i < n; ++i)
                     centre[i] = items[i].value;

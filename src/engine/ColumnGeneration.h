@@ -65,6 +65,11 @@ struct MasterSolution {
 MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<double>& cost, double granularity,
                            const SolveControl& control, const std::vector<PatternColumn>* startColumns = nullptr);
 
+// The least cost of bars whose room (usable length and one kerf) holds the
+// pieces with a kerf each: a quick bound below the program's value. 0 when
+// the stock on hand cannot hold them.
+double MaterialBound(const CuttingProblem& problem, const std::vector<double>& cost);
+
 // The patterns of a planned group as columns (bars of a length count on
 // every class of that length).
 std::vector<PatternColumn> ColumnsOfPlan(const CuttingProblem& problem, const WireOptimize& planned);

@@ -392,6 +392,18 @@ TEST(ExactPlan, SmallJobsReachTheTrueMinimumAndTheBoundNeverExceedsIt)
         EXPECT_GT(exact.job.m_lowerBound, 0) << where;
         EXPECT_LE(exact.job.m_lowerBound, truth + 1e-6) << where;
         EXPECT_EQ(exact.job.m_optimal, exact.job.m_totalLength <= exact.job.m_lowerBound + 1e-6) << where;
+        // The quick bound from the material alone lies below the minimum too.
+        CuttingProblem problem;
+        problem.pieceLength = job.pieces;
+        problem.demand = job.demand;
+        problem.kerf = job.kerf;
+        problem.maxKinds = job.kinds;
+        std::vector<double> lengths;
+        for (const Row& r : job.stock) {
+            problem.stock.push_back({r.length, r.length - job.trim, r.quantity == 0 ? -1 : r.quantity, false});
+            lengths.push_back(r.length);
+        }
+        EXPECT_LE(MaterialBound(problem, lengths), truth + 1e-6) << where;
         if (first.ok) {
             belowLevelOne += first.job.m_totalLength > truth + 1e-6;
             // The bound at a speed level is the same kind of bound.
