@@ -11,6 +11,10 @@ namespace {
 
 constexpr double FIT_MARGIN = 0.00001;
 
+// Most cells times parts one grid program may fill (time and memory: one bit
+// each for the way back).
+constexpr double MAX_GRID_STEPS = double(1 << 27);
+
 struct Item {
     std::size_t index;  // position among the caller's items
     double weight;      // piece + kerf
@@ -223,6 +227,11 @@ PricedPattern GridPattern(const std::vector<PricingItem>& items, double usable, 
             parts.push_back({i, take, take * units, double(take) * it.value});
             limit -= take;
         }
+    }
+    if (double(parts.size()) * double(capacity + 1) > MAX_GRID_STEPS) {
+        // Too large to run: a bound that says nothing, and no pattern.
+        result.upperBound = std::numeric_limits<double>::infinity();
+        return result;
     }
     const std::size_t width64 = std::size_t(capacity + 1 + 63) / 64;
     std::vector<double> best(std::size_t(capacity + 1), 0);

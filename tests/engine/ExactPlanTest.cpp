@@ -364,6 +364,15 @@ TEST(PatternPricing, TheFitMarginAndTheLeadPiecesKerf)
     // A piece worth nothing is never cut.
     items = {{300, 0, 5}};
     EXPECT_EQ(PriceBestPattern(items, 920, 10, 0).counts[0], 0);
+    // A grid too large to fill (a million steps of many pieces) claims no
+    // bound and gives no pattern rather than running for seconds.
+    items.clear();
+    for (int i = 0; i < 30; ++i)
+        items.push_back({1.0 + i, 1.0 + i, 100000});
+    const PricedPattern huge = GridBestPattern(items, 1000000, 0, 0, 1 << 20);
+    EXPECT_TRUE(std::isinf(huge.upperBound));
+    EXPECT_FALSE(huge.exact);
+    EXPECT_EQ(std::count(huge.counts.begin(), huge.counts.end(), 0), 30);
 }
 
 // ---------------------------------------------------------------------------
