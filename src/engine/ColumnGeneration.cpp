@@ -66,16 +66,18 @@ struct ColumnKey {
 };
 
 struct ColumnKeyHash {
-    std::size_t operator()(const ColumnKey& key) const
-    {
-        uint64_t h = 1469598103934665603ull ^ key.stock;
-        for (int64_t c : key.counts)
-            h = (h ^ uint64_t(c)) * 1099511628211ull;
-        return std::size_t(h);
-    }
+    std::size_t operator()(const ColumnKey& key) const { return PatternHash(key.stock, key.counts); }
 };
 
 }  // namespace
+
+std::size_t PatternHash(std::size_t stock, const std::vector<int64_t>& counts)
+{
+    uint64_t h = 1469598103934665603ull ^ stock;  // FNV-1a over the counts
+    for (int64_t c : counts)
+        h = (h ^ uint64_t(c)) * 1099511628211ull;
+    return std::size_t(h);
+}
 
 double MaterialBound(const CuttingProblem& problem, const std::vector<double>& cost)
 {

@@ -70,6 +70,9 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
 // the stock on hand cannot hold them.
 double MaterialBound(const CuttingProblem& problem, const std::vector<double>& cost);
 
+// A hash of a pattern on a stock class, for sets of patterns.
+std::size_t PatternHash(std::size_t stock, const std::vector<int64_t>& counts);
+
 // The patterns of a planned group as columns (bars of a length count on
 // every class of that length).
 std::vector<PatternColumn> ColumnsOfPlan(const CuttingProblem& problem, const WireOptimize& planned);

@@ -406,13 +406,7 @@ struct GroupSearch {
     };
     using PatternKey = std::pair<std::size_t, std::vector<int64_t>>;
     struct PatternKeyHash {
-        std::size_t operator()(const PatternKey& key) const
-        {
-            uint64_t h = 1469598103934665603ull ^ key.first;
-            for (int64_t c : key.second)
-                h = (h ^ uint64_t(c)) * 1099511628211ull;
-            return std::size_t(h);
-        }
+        std::size_t operator()(const PatternKey& key) const { return PatternHash(key.first, key.second); }
     };
 
     // Discrepancies allowed in one dive, and the depth below which none is taken.
