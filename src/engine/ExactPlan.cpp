@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <unordered_set>
@@ -93,7 +94,9 @@ bool SearchedPlan(const CuttingProblem& problem, const WireOptimize& before, con
         for (std::size_t r = 0; r < after.m_stockLength.size(); ++r)
             if (after.m_stockLength[r] == planned && (after.m_stockPriority[r] != 0) == s.preferred)
                 left += after.m_stockQuantity[r];
-        used[j] = had - left;
+        // Rows without a limit are not counted down bar by bar: their bars
+        // are there for any pattern of their length.
+        used[j] = s.quantity < 0 ? std::numeric_limits<int64_t>::max() : had - left;
     }
     for (const WireCombine& pattern : after.m_patterns) {
         PlannedPattern p;
@@ -104,15 +107,19 @@ bool SearchedPlan(const CuttingProblem& problem, const WireOptimize& before, con
                 return false;
             p.counts[i] += pattern.m_pieceCount[t];
         }
+        // The rows counted down first, then those without a limit.
         int64_t bars = pattern.m_barCount;
-        for (std::size_t j = 0; j < problem.stock.size() && bars > 0; ++j) {
-            if (problem.stock[j].length != pattern.m_barLength || used[j] <= 0)
-                continue;
-            p.stock = j;
-            p.bars = std::min(bars, used[j]);
-            used[j] -= p.bars;
-            bars -= p.bars;
-            plan.push_back(p);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (std::size_t j = 0; j < problem.stock.size() && bars > 0; ++j) {
+                if ((problem.stock[j].quantity < 0) != (pass == 1) || problem.stock[j].length != pattern.m_barLength ||
+                    used[j] <= 0)
+                    continue;
+                p.stock = j;
+                p.bars = std::min(bars, used[j]);
+                used[j] -= p.bars;
+                bars -= p.bars;
+                plan.push_back(p);
+            }
         }
         if (bars > 0)
             return false;
@@ -875,7 +882,10 @@ bool RunExactPlan(WireOptimize_Whole& job, JobError& error)
         problems.push_back(ProblemOfGroup(originals[g]));
         JobError groupError;
         haveFirst[g] = PlanAtLevelOne(originals[g], problems[g], firstPlans[g], groupError);
-        if (!haveFirst[g] && groupError.code != 6) {
+        // Out of stock at level 1 leaves the group to the search, and so
+        // does a plan that could not be read back (no error set).
+        const bool readBackOnly = groupError.code == 0 && g_resultWindow != nullptr;
+        if (!haveFirst[g] && groupError.code != 6 && !readBackOnly) {
             error = groupError;
             return finish(false);
         }

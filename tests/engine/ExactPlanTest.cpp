@@ -621,3 +621,28 @@ TEST(ExactPlan, ProgressShowsTheBoundAndEachBetterPlanFound)
     }
     EXPECT_NEAR(hooks.shown.back().second, planned.m_totalLength, 1e-6);
 }
+
+TEST(ExactPlan, PreferredStockWithoutALimitIsReadBackFromTheLevelOnePlan)
+{
+    // Only unlimited offcuts on hand, a trim and a kinds limit: level 1 plans
+    // the job, and the optimiser takes that plan as its start rather than
+    // ending the run without a word.
+    SmallJob job;
+    job.kerf = 2;
+    job.trim = 5;
+    job.kinds = 1;
+    const double lengths[] = {1561.9, 1580.1, 656.2, 1469.3, 1731.5, 2826.0, 1480.5, 1272.6, 1638.5, 2370.0, 1401.5,
+                              2423.5, 572.8,  583.3,  2405.4, 2561.3, 803.1,  2833.5, 295.5,  1386.3, 2279.0, 842.5};
+    const int64_t demand[] = {5, 18, 2, 12, 7, 14, 12, 1, 20, 11, 1, 21, 19, 3, 26, 30, 27, 3, 1, 25, 8, 26};
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+        job.pieces.push_back(lengths[i]);
+        job.demand.push_back(demand[i]);
+    }
+    job.stock.push_back({5456.2, 0, 1});
+    const Planned first = RunJob(job, 1, false);
+    ASSERT_TRUE(first.ok);
+    const Planned exact = RunJob(job, 1, true, 2);
+    ASSERT_TRUE(exact.ok) << exact.error.code;
+    CheckPlan(exact.job, job, "offcuts only");
+    EXPECT_LE(exact.job.m_totalLength, first.job.m_totalLength + 1e-6);
+}
