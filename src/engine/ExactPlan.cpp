@@ -417,8 +417,8 @@ struct GroupSearch {
     };
 
     // Discrepancies allowed in one dive, and the depth below which none is taken.
-    static constexpr int DIVE_DISCREPANCIES = 2;
-    static constexpr int DIVE_DISCREPANCY_DEPTH = 3;
+    static constexpr int DIVE_DISCREPANCIES = 3;
+    static constexpr int DIVE_DISCREPANCY_DEPTH = 6;
     // How near its bound the program of a step is solved.
     static constexpr double DIVE_GAP = 1e-4;
 
