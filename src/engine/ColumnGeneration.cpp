@@ -173,6 +173,17 @@ double StockGranularity(const CuttingProblem& problem)
     return double(g);
 }
 
+double SingleStockLength(const CuttingProblem& problem)
+{
+    double length = 0;
+    for (const StockClass& s : problem.stock) {
+        if (length != 0 && s.length != length)
+            return 0;
+        length = s.length;
+    }
+    return length;
+}
+
 double RoundUpBound(double value, double granularity)
 {
     if (!(granularity > 0) || !(value > 0))

@@ -81,6 +81,9 @@ std::vector<PatternColumn> ColumnsOfPlan(const CuttingProblem& problem, const Wi
 // the full bar lengths when they are all whole numbers, else 0.
 double StockGranularity(const CuttingProblem& problem);
 
+// The one full bar length of the problem, or 0 when it has several.
+double SingleStockLength(const CuttingProblem& problem);
+
 // `value` rounded up to a multiple of `granularity` (unchanged when it is 0),
 // with a margin for rounding errors of the solver.
 double RoundUpBound(double value, double granularity);

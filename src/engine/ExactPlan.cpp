@@ -677,17 +677,6 @@ double CostGranularity(const std::vector<double>& cost)
     return 0;
 }
 
-double SingleLength(const CuttingProblem& problem)
-{
-    double length = 0;
-    for (const StockClass& s : problem.stock) {
-        if (length != 0 && s.length != length)
-            return 0;
-        length = s.length;
-    }
-    return length;
-}
-
 // Improves the group's plan until the bound, the deadline or the end of the
 // run; returns false when the run was withdrawn.
 void SearchGroup(GroupSearch& search, WireOptimize& group)
@@ -700,7 +689,7 @@ void SearchGroup(GroupSearch& search, WireOptimize& group)
         length.push_back(s.length);
         weighted.push_back(s.preferred ? s.length * PREFERRED_WEIGHT : s.length);
     }
-    const double single = SingleLength(problem);
+    const double single = SingleStockLength(problem);
     const double lengthStep = single > 0 ? single : StockGranularity(problem);
     const std::vector<double>& cost = havePreferred ? weighted : length;
     const double step = havePreferred ? CostGranularity(weighted) : lengthStep;

@@ -2,22 +2,6 @@
 
 #include <cmath>
 
-namespace {
-
-// The one full bar length of the problem, or 0 when it has several.
-double SingleStockLength(const CuttingProblem& problem)
-{
-    double length = 0;
-    for (const StockClass& s : problem.stock) {
-        if (length != 0 && s.length != length)
-            return 0;
-        length = s.length;
-    }
-    return length;
-}
-
-}  // namespace
-
 void SetGroupBound(WireOptimize& group, const CuttingProblem& problem, double bound)
 {
     const double single = SingleStockLength(problem);
