@@ -59,22 +59,12 @@ constexpr int64_t GRID_CELLS = 16384;
 // Steps of the grid when it is to be exact on the lengths' own step.
 constexpr int64_t EXACT_GRID_CELLS = 1 << 20;
 
-struct ColumnKey {
-    std::size_t stock;
-    std::vector<int64_t> counts;
-    bool operator==(const ColumnKey& o) const { return stock == o.stock && counts == o.counts; }
-};
-
-struct ColumnKeyHash {
-    std::size_t operator()(const ColumnKey& key) const { return PatternHash(key.stock, key.counts); }
-};
-
 }  // namespace
 
-std::size_t PatternHash(std::size_t stock, const std::vector<int64_t>& counts)
+std::size_t PatternColumnHash::operator()(const PatternColumn& column) const
 {
-    uint64_t h = 1469598103934665603ull ^ stock;  // FNV-1a over the counts
-    for (int64_t c : counts)
+    uint64_t h = 1469598103934665603ull ^ column.stock;  // FNV-1a over the counts
+    for (int64_t c : column.counts)
         h = (h ^ uint64_t(c)) * 1099511628211ull;
     return std::size_t(h);
 }
@@ -90,7 +80,7 @@ double MaterialBound(const CuttingProblem& problem, const std::vector<double>& c
     for (std::size_t j = 0; j < problem.stock.size(); ++j)
         if (problem.stock[j].usable + problem.kerf > 0)
             order.push_back(j);
-    auto room = [&](std::size_t j) { return problem.stock[j].usable + problem.kerf + 0.00001; };
+    auto room = [&](std::size_t j) { return problem.stock[j].usable + problem.kerf + FIT_MARGIN; };
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return cost[a] / room(a) < cost[b] / room(b); });
     double total = 0;
@@ -238,6 +228,13 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
         lp.addColumn(1, &row, &one, 0, COIN_DBL_MAX, standIn);
     }
     const int standIns = int(n);
+    // The solution meets the demand with real patterns alone.
+    auto standInsUnused = [&](const double* x) {
+        for (int c = 0; c < standIns; ++c)
+            if (x[c] > 1e-7)
+                return false;
+        return true;
+    };
 
     // Without a length-kinds limit a piece's place in a pattern can always
     // take a shorter piece instead: the next shorter length may be covered
@@ -268,12 +265,12 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
 
     // Columns wait in a batch and join the program together before the next
     // solve: adding them one at a time copies the whole matrix each time.
-    std::unordered_set<ColumnKey, ColumnKeyHash> known;
+    std::unordered_set<PatternColumn, PatternColumnHash> known;
     std::vector<double> batchLower, batchUpper, batchCost, batchElement;
     std::vector<CoinBigIndex> batchStart = {0};
     std::vector<int> batchRow;
     auto addColumn = [&](std::size_t stock, const std::vector<int64_t>& counts) {
-        if (!known.insert(ColumnKey{stock, counts}).second)
+        if (!known.insert(PatternColumn{stock, counts}).second)
             return false;
         for (std::size_t i = 0; i < n; ++i) {
             if (counts[i] > 0) {
@@ -310,7 +307,7 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
         for (std::size_t i = 0; i < n; ++i) {
             const double w = problem.pieceLength[i] + problem.kerf;
             int64_t c = std::min<int64_t>(problem.demand[i],
-                                          TruncCount((problem.stock[j].usable + problem.kerf + 0.00001) / w));
+                                          TruncCount((problem.stock[j].usable + problem.kerf + FIT_MARGIN) / w));
             std::vector<int64_t> counts(n, 0);
             counts[i] = c;
             while (c > 0 && !PatternFits(problem.pieceLength, counts, problem.stock[j].usable, problem.kerf))
@@ -354,10 +351,7 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
         out.solved = true;
         out.value = lp.objectiveValue();
         const double* x = lp.primalColumnSolution();
-        out.feasible = true;
-        for (int c = 0; c < standIns; ++c)
-            if (x[c] > 1e-7)
-                out.feasible = false;
+        out.feasible = standInsUnused(x);
 
         const double* dual = lp.dualRowSolution();
         std::vector<double> current(n);
@@ -475,9 +469,7 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
         if (out.solved) {
             out.value = lp.objectiveValue();
             const double* x = lp.primalColumnSolution();
-            for (int c = 0; c < standIns; ++c)
-                if (x[c] > 1e-7)
-                    out.feasible = false;
+            out.feasible = standInsUnused(x);
         }
     }
     if (out.solved) {

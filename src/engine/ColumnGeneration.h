@@ -36,6 +36,13 @@ CuttingProblem ProblemOfGroup(const WireOptimize& group);
 struct PatternColumn {
     std::size_t stock = 0;
     std::vector<int64_t> counts;  // parallel to the problem's piece lengths
+
+    bool operator==(const PatternColumn& other) const { return stock == other.stock && counts == other.counts; }
+};
+
+// A hash of a pattern, for sets of patterns.
+struct PatternColumnHash {
+    std::size_t operator()(const PatternColumn& column) const;
 };
 
 // When to stop: a deadline, and a question asked between two rounds (false =
@@ -69,9 +76,6 @@ MasterSolution SolveMaster(const CuttingProblem& problem, const std::vector<doub
 // pieces with a kerf each: a quick bound below the program's value. 0 when
 // the stock on hand cannot hold them.
 double MaterialBound(const CuttingProblem& problem, const std::vector<double>& cost);
-
-// A hash of a pattern on a stock class, for sets of patterns.
-std::size_t PatternHash(std::size_t stock, const std::vector<int64_t>& counts);
 
 // The patterns of a planned group as columns (bars of a length count on
 // every class of that length).

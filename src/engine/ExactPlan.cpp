@@ -15,6 +15,7 @@
 
 #include "base/Messages.h"
 #include "engine/LowerBound.h"
+#include "engine/PatternPricing.h"
 #include "engine/PlanSearch.h"
 #include "engine/ResultModel.h"
 #include "engine/SearchMath.h"
@@ -411,10 +412,6 @@ struct GroupSearch {
         std::vector<PlannedPattern> plan;
         double fixedCost = 0;
     };
-    using PatternKey = std::pair<std::size_t, std::vector<int64_t>>;
-    struct PatternKeyHash {
-        std::size_t operator()(const PatternKey& key) const { return PatternHash(key.first, key.second); }
-    };
 
     // Discrepancies allowed in one dive, and the depth below which none is taken.
     static constexpr int DIVE_DISCREPANCIES = 3;
@@ -425,11 +422,11 @@ struct GroupSearch {
     bool m_roundAllDown = true;
     // Every pattern the dives met, for the integer program at the end.
     std::vector<PatternColumn> m_pool;
-    std::unordered_set<PatternKey, PatternKeyHash> poolKeys;
-    void AddToPool(std::vector<PatternColumn>& pool, const PatternColumn& column)
+    std::unordered_set<PatternColumn, PatternColumnHash> m_poolSeen;
+    void AddToPool(const PatternColumn& column)
     {
-        if (poolKeys.insert({column.stock, column.counts}).second)
-            pool.push_back(column);
+        if (m_poolSeen.insert(column).second)
+            m_pool.push_back(column);
     }
 
     bool Finished() const { return Done() || stopped || Clock::now() >= deadline; }
@@ -438,22 +435,23 @@ struct GroupSearch {
     {
         DiveStep start;
         start.rest = problem;
-        std::vector<PatternColumn>& pool = m_pool;
         for (const PatternColumn& c : root.columns)
-            AddToPool(pool, c);
+            AddToPool(c);
         // Rounding every share down at each step is quick on long plans;
         // where it fails, steps of one pattern at a time follow the program
         // more closely.
         m_roundAllDown = true;
-        if (DiveFrom(start, &root, pool, {}, DIVE_DISCREPANCIES, 0, cost, granularity))
+        if (DiveFrom(start, &root, nullptr, {}, DIVE_DISCREPANCIES, 0, cost, granularity))
             return;
         m_roundAllDown = false;
-        DiveFrom(std::move(start), &root, pool, {}, DIVE_DISCREPANCIES, 0, cost, granularity);
+        DiveFrom(std::move(start), &root, nullptr, {}, DIVE_DISCREPANCIES, 0, cost, granularity);
     }
 
-    bool DiveFrom(DiveStep step, const MasterSolution* given, std::vector<PatternColumn>& pool,
-                  std::vector<PatternKey> tabu, int discrepancies, int depth, const std::vector<double>& cost,
-                  double granularity, const MasterSolution* parent = nullptr)
+    // `given` is the program of this step when already solved (the root);
+    // otherwise it is solved from the patterns `parent` used.
+    bool DiveFrom(DiveStep step, const MasterSolution* given, const MasterSolution* parent,
+                  std::vector<PatternColumn> tabu, int discrepancies, int depth, const std::vector<double>& cost,
+                  double granularity)
     {
         const std::size_t n = problem.pieceLength.size();
         if (std::all_of(step.rest.demand.begin(), step.rest.demand.end(), [](int64_t d) { return d == 0; })) {
@@ -465,24 +463,21 @@ struct GroupSearch {
         MasterSolution solved;
         if (!given) {
             std::vector<PatternColumn> start;
-            std::unordered_set<PatternKey, PatternKeyHash> seen;
+            std::unordered_set<PatternColumn, PatternColumnHash> seen;
             // The patterns the step before used, cut down to the pieces
             // left, start the program: few columns solve fast, and pricing
             // brings back what is missing.
-            std::vector<PatternColumn> used;
-            if (parent) {
-                for (std::size_t c = 0; c < parent->columns.size() && c < parent->usage.size(); ++c)
-                    if (parent->usage[c] > 1e-9)
-                        used.push_back(parent->columns[c]);
-            }
-            for (const PatternColumn& c : parent ? used : pool) {
+            for (std::size_t u = 0; u < parent->columns.size() && u < parent->usage.size(); ++u) {
+                if (!(parent->usage[u] > 1e-9))
+                    continue;
+                const PatternColumn& c = parent->columns[u];
                 PatternColumn capped = c;
                 bool any = false;
                 for (std::size_t i = 0; i < n; ++i) {
                     capped.counts[i] = std::min(capped.counts[i], step.rest.demand[i]);
                     any = any || capped.counts[i] > 0;
                 }
-                if (any && step.rest.stock[c.stock].quantity != 0 && seen.insert({c.stock, capped.counts}).second)
+                if (any && step.rest.stock[c.stock].quantity != 0 && seen.insert(capped).second)
                     start.push_back(std::move(capped));
             }
             SolveControl control;
@@ -499,7 +494,7 @@ struct GroupSearch {
             if (!solved.solved || !solved.feasible)
                 return Finished();
             for (const PatternColumn& c : solved.columns)
-                AddToPool(pool, c);
+                AddToPool(c);
             given = &solved;
         }
         const MasterSolution& master = *given;
@@ -530,7 +525,7 @@ struct GroupSearch {
             const double share = x - whole;
             if (share <= 1e-6)
                 continue;
-            if (std::find(tabu.begin(), tabu.end(), PatternKey{col.stock, col.counts}) != tabu.end())
+            if (std::find(tabu.begin(), tabu.end(), col) != tabu.end())
                 continue;
             if (m_roundAllDown)
                 choices.push_back({c, 1, 1 - share});
@@ -540,20 +535,18 @@ struct GroupSearch {
         std::stable_sort(choices.begin(), choices.end(),
                          [](const Choice& a, const Choice& b) { return a.distance < b.distance; });
         if (choices.empty())
-            return fixed && DiveFrom(std::move(step), nullptr, pool, std::move(tabu), discrepancies, depth + 1, cost,
-                                     granularity, &master);
+            return fixed && DiveFrom(std::move(step), nullptr, &master, std::move(tabu), discrepancies, depth + 1,
+                                     cost, granularity);
         for (std::size_t k = 0; k < choices.size() && int(k) <= discrepancies; ++k) {
             DiveStep child = step;
             const PatternColumn& col = master.columns[choices[k].column];
             if (!Fix(child, col, choices[k].bars, cost))
                 continue;
-            std::vector<PatternKey> passed = tabu;
-            for (std::size_t p = 0; p < k; ++p) {
-                const PatternColumn& other = master.columns[choices[p].column];
-                passed.push_back({other.stock, other.counts});
-            }
-            if (DiveFrom(std::move(child), nullptr, pool, std::move(passed), discrepancies - int(k), depth + 1, cost,
-                         granularity, &master))
+            std::vector<PatternColumn> passed = tabu;
+            for (std::size_t p = 0; p < k; ++p)
+                passed.push_back(master.columns[choices[p].column]);
+            if (DiveFrom(std::move(child), nullptr, &master, std::move(passed), discrepancies - int(k), depth + 1,
+                         cost, granularity))
                 return true;
             if (depth >= DIVE_DISCREPANCY_DEPTH)
                 break;
@@ -615,7 +608,7 @@ bool EnumeratePatterns(const CuttingProblem& problem, std::size_t limit, std::ve
     std::vector<PatternColumn> found;
     bool complete = true;
     for (std::size_t j = 0; j < problem.stock.size() && complete; ++j) {
-        const double room = problem.stock[j].usable + problem.kerf + 0.00001;
+        const double room = problem.stock[j].usable + problem.kerf + FIT_MARGIN;
         std::vector<int64_t> counts(n, 0);
         std::function<void(std::size_t, double, int32_t)> walk = [&](std::size_t i, double used, int32_t kinds) {
             if (!complete)

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr double FIT_MARGIN = 0.00001;
-
 // Most cells times parts one grid program may fill (time and memory: one bit
 // each for the way back).
 constexpr double MAX_GRID_STEPS = double(1 << 27);

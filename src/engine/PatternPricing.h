@@ -11,6 +11,10 @@
 // 0.00001: the fit rule of the pattern searches. At most `maxKinds` distinct
 // lengths (0 = any) and at most `limit[i]` pieces of length i.
 
+// How far pieces may pass the usable length and still fit, as the pattern
+// searches allow.
+constexpr double FIT_MARGIN = 0.00001;
+
 struct PricingItem {
     double length = 0;
     double value = 0;   // worth of one piece (a dual price); items worth 0 or less are never taken
